@@ -1,0 +1,56 @@
+include(GenerateExportHeader)
+include(GNUInstallDirs)
+
+# tovalo_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...] [COMPILE_OPTIONS ...])
+# Makes the shared library <name>, its alias Tovalo::<name>, the export header
+# <name>/<name>_export.h with the macro <NAME>_EXPORT, and its install rules.
+function(tovalo_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE;COMPILE_OPTIONS" ${ARGN})
+    add_library(${name} SHARED ${ARG_SOURCES})
+    add_library(Tovalo::${name} ALIAS ${name})
+    string(TOUPPER ${name} upper)
+    set(export_dir ${CMAKE_BINARY_DIR}/exports)
+    generate_export_header(${name}
+        BASE_NAME ${name}
+        EXPORT_MACRO_NAME ${upper}_EXPORT
+        EXPORT_FILE_NAME ${export_dir}/${name}/${name}_export.h)
+    target_include_directories(${name}
+        PUBLIC
+            $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
+            $<BUILD_INTERFACE:${export_dir}>
+            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
+        PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    set_target_properties(${name} PROPERTIES
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON
+        VERSION ${PROJECT_VERSION}
+        SOVERSION ${PROJECT_VERSION_MAJOR})
+    if(ARG_PUBLIC)
+        target_link_libraries(${name} PUBLIC ${ARG_PUBLIC})
+    endif()
+    if(ARG_PRIVATE)
+        target_link_libraries(${name} PRIVATE ${ARG_PRIVATE})
+    endif()
+    if(ARG_COMPILE_OPTIONS)
+        target_compile_options(${name} PRIVATE ${ARG_COMPILE_OPTIONS})
+    endif()
+    install(TARGETS ${name}
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+    install(FILES ${export_dir}/${name}/${name}_export.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
+endfunction()
+
+# tovalo_add_test(<name> SOURCES ... [LINKS ...])
+# A GoogleTest executable registered with CTest; every case runs in its own process.
+function(tovalo_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Tovalo::testsupport GTest::gtest GTest::gtest_main ${ARG_LINKS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOVALO_BIN=${CMAKE_BINARY_DIR}/bin"
+                   LABELS ${name})
+endfunction()

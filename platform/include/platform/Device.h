@@ -1,0 +1,31 @@
+#pragma once
+
+#include <platform/Types.h>
+#include <platform/platform_export.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The folder that plays the device: TOVALO_DEVICE, else $XDG_DATA_HOME/tovalo,
+// else ~/.local/share/tovalo. Read anew at each call; not created here.
+PLATFORM_EXPORT std::filesystem::path DeviceFolder();
+
+// Creates the device folder (owner-only) when it is missing; false when that fails.
+PLATFORM_EXPORT bool EnsureDeviceFolder();
+
+// "\Windows\..." lies in the device folder's Windows folder; any other rooted device path
+// is the same path on the host ("\usr\bin" is /usr/bin).
+PLATFORM_EXPORT std::filesystem::path HostPath(std::u16string_view devicePath);
+
+// The device path of a host path, or nothing when a device path cannot carry it
+// (a name holding "\" or bytes that are not UTF-8).
+PLATFORM_EXPORT std::optional<std::u16string> DevicePath(const std::filesystem::path& hostPath);
+
+// Device path of the folder holding the running executable, without a trailing "\".
+PLATFORM_EXPORT std::u16string ModuleDirectory();
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <platform/Types.h>
+#include <platform/platform_export.h>
+
+#include <string>
+
+// The current user's registry hive, kept in the device folder. Names of keys and values
+// compare without regard to case and keep the case they were created with. Every write is
+// durable when the call returns.
+struct HKEY__;
+using HKEY = HKEY__*;
+using PHKEY = HKEY*;
+
+inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80000001});
+
+inline constexpr DWORD REG_NONE = 0;
+inline constexpr DWORD REG_SZ = 1;
+inline constexpr DWORD REG_EXPAND_SZ = 2;
+inline constexpr DWORD REG_BINARY = 3;
+inline constexpr DWORD REG_DWORD = 4;
+inline constexpr DWORD REG_MULTI_SZ = 7;
+
+inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
+inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+// Opens the key below hKey, creating it and every missing parent.
+PLATFORM_EXPORT LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult,
+                                     LPDWORD lpdwDisposition = nullptr);
+// Opens an existing key; ERROR_FILE_NOT_FOUND when it is absent.
+PLATFORM_EXPORT LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult);
+// Reads a value into the caller's buffer of *lpcbData bytes. Fails, leaving the buffer as it
+// was, when the value is absent (ERROR_FILE_NOT_FOUND) or larger than the buffer
+// (ERROR_MORE_DATA); *lpcbData then holds the value's size. A null lpData asks for the size.
+PLATFORM_EXPORT LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpType,
+                                      LPBYTE lpData, LPDWORD lpcbData);
+// Stores exactly cbData bytes of lpData with the given type.
+PLATFORM_EXPORT LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD dwType,
+                                    const BYTE* lpData, DWORD cbData);
+PLATFORM_EXPORT LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
+// Deletes the key together with every key and value below it.
+PLATFORM_EXPORT LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
+PLATFORM_EXPORT LONG RegCloseKey(HKEY hKey);
+
+// Enumeration in name order (ignoring case). *lpcchName is the buffer size in characters on
+// entry and the name's length on return.
+PLATFORM_EXPORT LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName);
+PLATFORM_EXPORT LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName,
+                                   LPDWORD lpcchValueName, LPDWORD lpType, LPBYTE lpData,
+                                   LPDWORD lpcbData);
+
+namespace platform {
+
+// Empty while the hive can be used; otherwise the message that names the damaged file and the
+// kept copy. Programs check it at start and stop with the message.
+PLATFORM_EXPORT std::string RegistryProblem();
+
+} // namespace platform

@@ -1,0 +1,91 @@
+#include "IconStore.h"
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace platform::detail {
+
+namespace {
+
+struct Slot {
+    std::uint32_t generation = 1;
+    std::optional<QImage> image;
+};
+
+struct Table {
+    std::mutex mutex;
+    std::vector<Slot> slots;
+    std::vector<std::uint32_t> freeSlots;
+    std::size_t live = 0;
+};
+
+Table& TheTable() {
+    static Table table;
+    return table;
+}
+
+// Handle bits: slot index + 1 in the low 32 bits, generation above.
+HICON Encode(std::uint32_t index, std::uint32_t generation) {
+    auto value = (static_cast<std::uint64_t>(generation) << 32) | (index + 1ULL);
+    return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(value));
+}
+
+Slot* Find(Table& table, HICON icon) {
+    auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(icon));
+    auto index = static_cast<std::uint32_t>(value & 0xFFFFFFFF);
+    auto generation = static_cast<std::uint32_t>(value >> 32);
+    if (index == 0 || index > table.slots.size())
+        return nullptr;
+    Slot& slot = table.slots[index - 1];
+    if (slot.generation != generation || !slot.image)
+        return nullptr;
+    return &slot;
+}
+
+} // namespace
+
+HICON CreateIconHandle(QImage image) {
+    Table& table = TheTable();
+    std::lock_guard lock(table.mutex);
+    std::uint32_t index;
+    if (!table.freeSlots.empty()) {
+        index = table.freeSlots.back();
+        table.freeSlots.pop_back();
+    } else {
+        index = static_cast<std::uint32_t>(table.slots.size());
+        table.slots.emplace_back();
+    }
+    Slot& slot = table.slots[index];
+    slot.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ++table.live;
+    return Encode(index, slot.generation);
+}
+
+const QImage* IconImage(HICON icon) {
+    Table& table = TheTable();
+    std::lock_guard lock(table.mutex);
+    Slot* slot = Find(table, icon);
+    return slot ? &*slot->image : nullptr;
+}
+
+bool DestroyIconHandle(HICON icon) {
+    Table& table = TheTable();
+    std::lock_guard lock(table.mutex);
+    Slot* slot = Find(table, icon);
+    if (!slot)
+        return false;
+    slot->image.reset();
+    ++slot->generation;
+    table.freeSlots.push_back(static_cast<std::uint32_t>(slot - table.slots.data()));
+    --table.live;
+    return true;
+}
+
+std::size_t LiveIconCount() {
+    Table& table = TheTable();
+    std::lock_guard lock(table.mutex);
+    return table.live;
+}
+
+} // namespace platform::detail
