@@ -15,7 +15,7 @@ struct Slot {
 
 struct Table {
     std::mutex mutex;
-    std::vector<Slot> slots;
+    std::vector<Slot> entries;
     std::vector<std::uint32_t> freeSlots;
     std::size_t live = 0;
 };
@@ -35,9 +35,9 @@ Slot* Find(Table& table, HICON icon) {
     auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(icon));
     auto index = static_cast<std::uint32_t>(value & 0xFFFFFFFF);
     auto generation = static_cast<std::uint32_t>(value >> 32);
-    if (index == 0 || index > table.slots.size())
+    if (index == 0 || index > table.entries.size())
         return nullptr;
-    Slot& slot = table.slots[index - 1];
+    Slot& slot = table.entries[index - 1];
     if (slot.generation != generation || !slot.image)
         return nullptr;
     return &slot;
@@ -53,10 +53,10 @@ HICON CreateIconHandle(QImage image) {
         index = table.freeSlots.back();
         table.freeSlots.pop_back();
     } else {
-        index = static_cast<std::uint32_t>(table.slots.size());
-        table.slots.emplace_back();
+        index = static_cast<std::uint32_t>(table.entries.size());
+        table.entries.emplace_back();
     }
-    Slot& slot = table.slots[index];
+    Slot& slot = table.entries[index];
     slot.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ++table.live;
     return Encode(index, slot.generation);
@@ -77,7 +77,7 @@ bool DestroyIconHandle(HICON icon) {
         return false;
     slot->image.reset();
     ++slot->generation;
-    table.freeSlots.push_back(static_cast<std::uint32_t>(slot - table.slots.data()));
+    table.freeSlots.push_back(static_cast<std::uint32_t>(slot - table.entries.data()));
     --table.live;
     return true;
 }

@@ -126,8 +126,9 @@ std::u16string VFormat(const WCHAR* format, va_list args) {
         case u'd':
         case u'i': {
             long long v = isLong ? va_arg(args, long) : va_arg(args, int);
-            std::u16string body = v < 0 ? u"-" + Number(0ULL - static_cast<unsigned long long>(v), 10, false)
-                                        : Number(static_cast<unsigned long long>(v), 10, false);
+            std::u16string body =
+                v < 0 ? u"-" + Number(0ULL - static_cast<unsigned long long>(v), 10, false)
+                      : Number(static_cast<unsigned long long>(v), 10, false);
             Pad(out, body, width, left, zero);
             break;
         }
@@ -139,7 +140,8 @@ std::u16string VFormat(const WCHAR* format, va_list args) {
             break;
         }
         case u'c':
-            Pad(out, std::u16string(1, static_cast<char16_t>(va_arg(args, int))), width, left, false);
+            Pad(out, std::u16string(1, static_cast<char16_t>(va_arg(args, int))), width, left,
+                false);
             break;
         case u's': {
             const WCHAR* s = va_arg(args, const WCHAR*);

@@ -8,16 +8,14 @@
 
 namespace {
 
-template <typename T>
-std::vector<T> Walk(CList<T>& list) {
+template <typename T> std::vector<T> Walk(CList<T>& list) {
     std::vector<T> out;
     for (POSITION pos = list.GetHeadPosition(); pos;)
         out.push_back(list.GetNext(pos));
     return out;
 }
 
-template <typename T>
-std::vector<T> WalkBack(CList<T>& list) {
+template <typename T> std::vector<T> WalkBack(CList<T>& list) {
     std::vector<T> out;
     for (POSITION pos = list.GetTailPosition(); pos;)
         out.push_back(list.GetPrev(pos));

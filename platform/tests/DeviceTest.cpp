@@ -11,7 +11,8 @@ using DevicePaths = testsupport::DeviceFolderTest;
 TEST_F(DevicePaths, WindowsFolderLivesInTheDeviceFolder) {
     EXPECT_EQ(platform::HostPath(u"\\Windows\\Start Menu\\Programs\\"),
               Device() / "Windows" / "Start Menu" / "Programs" / "");
-    EXPECT_EQ(platform::HostPath(u"\\windows\\iexplore.exe"), Device() / "Windows" / "iexplore.exe");
+    EXPECT_EQ(platform::HostPath(u"\\windows\\iexplore.exe"),
+              Device() / "Windows" / "iexplore.exe");
     EXPECT_EQ(platform::HostPath(u"\\Windows"), Device() / "Windows");
 }
 

@@ -12,8 +12,7 @@ using POSITION = POSITION_*;
 
 // The framework's doubly linked list. It owns its elements; nodes come from blocks of
 // nBlockSize, freed nodes are reused, and the blocks are released when the list becomes empty.
-template <typename T>
-class CList {
+template <typename T> class CList {
 public:
     explicit CList(int nBlockSize = 10) : m_nBlockSize(nBlockSize > 0 ? nBlockSize : 10) {}
     CList(const CList&) = delete;

@@ -32,8 +32,8 @@ PLATFORM_EXPORT LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult)
 // Reads a value into the caller's buffer of *lpcbData bytes. Fails, leaving the buffer as it
 // was, when the value is absent (ERROR_FILE_NOT_FOUND) or larger than the buffer
 // (ERROR_MORE_DATA); *lpcbData then holds the value's size. A null lpData asks for the size.
-PLATFORM_EXPORT LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpType,
-                                      LPBYTE lpData, LPDWORD lpcbData);
+PLATFORM_EXPORT LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpType, LPBYTE lpData,
+                                      LPDWORD lpcbData);
 // Stores exactly cbData bytes of lpData with the given type.
 PLATFORM_EXPORT LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD dwType,
                                     const BYTE* lpData, DWORD cbData);
@@ -42,7 +42,8 @@ PLATFORM_EXPORT LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 PLATFORM_EXPORT LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 PLATFORM_EXPORT LONG RegCloseKey(HKEY hKey);
 
-// Enumeration in name order (ignoring case). *lpcchName is the buffer size in characters on
+// Subkeys enumerate in name order (ignoring case), values in the order they were created.
+// *lpcchName is the buffer size in characters on
 // entry and the name's length on return.
 PLATFORM_EXPORT LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName);
 PLATFORM_EXPORT LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName,

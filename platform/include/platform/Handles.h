@@ -1,0 +1,22 @@
+#pragma once
+
+#include <platform/Types.h>
+
+// Opaque handles of the device's windows and drawing objects.
+struct HWND__;
+using HWND = HWND__*;
+struct HDC__;
+using HDC = HDC__*;
+struct HGDIOBJ__;
+using HGDIOBJ = HGDIOBJ__*;
+struct HBITMAP__;
+using HBITMAP = HBITMAP__*;
+struct HPEN__;
+using HPEN = HPEN__*;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+struct HFONT__;
+using HFONT = HFONT__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
