@@ -112,17 +112,35 @@ void CGetExeIconInfo::ExeIconListReload() {
     LoadStoredPrograms();
 }
 
-EXEICONDATA CGetExeIconInfo::GetStart() { return Cursor(*this).GetStart(); }
-EXEICONDATA CGetExeIconInfo::GetEnd() { return Cursor(*this).GetEnd(); }
-EXEICONDATA CGetExeIconInfo::GetNext() { return Cursor(*this).GetNext(); }
-EXEICONDATA CGetExeIconInfo::GetPrev() { return Cursor(*this).GetPrev(); }
-EXEICONDATA CGetExeIconInfo::GetAtNext(int nIndex) { return Cursor(*this).GetAtNext(nIndex); }
-EXEICONDATA CGetExeIconInfo::GetAtPrev(int nIndex) { return Cursor(*this).GetAtPrev(nIndex); }
-EXEICONDATA CGetExeIconInfo::GetIcon(int nIndex) { return Cursor(*this).GetIcon(nIndex); }
+EXEICONDATA CGetExeIconInfo::GetStart() {
+    return Cursor(*this).GetStart();
+}
+EXEICONDATA CGetExeIconInfo::GetEnd() {
+    return Cursor(*this).GetEnd();
+}
+EXEICONDATA CGetExeIconInfo::GetNext() {
+    return Cursor(*this).GetNext();
+}
+EXEICONDATA CGetExeIconInfo::GetPrev() {
+    return Cursor(*this).GetPrev();
+}
+EXEICONDATA CGetExeIconInfo::GetAtNext(int nIndex) {
+    return Cursor(*this).GetAtNext(nIndex);
+}
+EXEICONDATA CGetExeIconInfo::GetAtPrev(int nIndex) {
+    return Cursor(*this).GetAtPrev(nIndex);
+}
+EXEICONDATA CGetExeIconInfo::GetIcon(int nIndex) {
+    return Cursor(*this).GetIcon(nIndex);
+}
 
-int CGetExeIconInfo::InitRegOpen() { return SearchRegKeyStart(u"\\Windows\\Favorites\\*.*"); }
+int CGetExeIconInfo::InitRegOpen() {
+    return SearchRegKeyStart(u"\\Windows\\Favorites\\*.*");
+}
 
-int CGetExeIconInfo::SearchRegKeyStart(CString strPattern) { return SearchFolder(strPattern, 0); }
+int CGetExeIconInfo::SearchRegKeyStart(CString strPattern) {
+    return SearchFolder(strPattern, 0);
+}
 
 int CGetExeIconInfo::SearchFolder(const CString& strPattern, int nDepth) {
     CString dir = strPattern.Left(strPattern.ReverseFind(u'\\') + 1);
@@ -155,10 +173,14 @@ void CGetExeIconInfo::InsertFavoriteURL(CString strPath, CString strName) {
     m_List.AddTail(element);
 }
 
-int CGetExeIconInfo::QueryFavoritePK() { return ReadRootNumber(kRootKey, u"FavoritePK", -1); }
+int CGetExeIconInfo::QueryFavoritePK() {
+    return ReadRootNumber(kRootKey, u"FavoritePK", -1);
+}
 
 int CGetExeIconInfo::QueryFavoriteTrueFalse() {
     return ReadRootNumber(kRootKey, u"CheckFavorite", 0);
 }
 
-int CGetExeIconInfo::QueryExeIconCount() { return ReadRootNumber(kExesKey, u"EXEICONCOUNT", 0); }
+int CGetExeIconInfo::QueryExeIconCount() {
+    return ReadRootNumber(kExesKey, u"EXEICONCOUNT", 0);
+}

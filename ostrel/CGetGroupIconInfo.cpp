@@ -31,8 +31,7 @@ void CGetGroupIconInfo::LoadGroups() {
     }
 }
 
-void CGetGroupIconInfo::InsertStoredGroup(const CString& strName, int nIconCount,
-                                          bool bFavorites) {
+void CGetGroupIconInfo::InsertStoredGroup(const CString& strName, int nIconCount, bool bFavorites) {
     int slot = m_RegData.InsertRegGroups(TextBytes(strName), TextByteCount(strName), nIconCount);
     m_nNewPK = slot;
     // Written also when no slot was free, so that FavoritePK never names a stale group.
@@ -45,7 +44,9 @@ void CGetGroupIconInfo::InsertStoredGroup(const CString& strName, int nIconCount
     Cursor(*this).InsertAtSlot(slot, element);
 }
 
-void CGetGroupIconInfo::InsertGroups(CString strName) { InsertStoredGroup(strName, 0, false); }
+void CGetGroupIconInfo::InsertGroups(CString strName) {
+    InsertStoredGroup(strName, 0, false);
+}
 
 void CGetGroupIconInfo::ModifyGroup(CString strName, int nIndex) {
     POSITION pos = m_List.FindIndex(nIndex);
@@ -64,20 +65,37 @@ void CGetGroupIconInfo::DeleteGroup(int nIndex) {
     Cursor(*this).RemoveAt(nIndex);
 }
 
-void CGetGroupIconInfo::DeleteFavoriteGroup(int nIndex) { DeleteGroup(nIndex); }
+void CGetGroupIconInfo::DeleteFavoriteGroup(int nIndex) {
+    DeleteGroup(nIndex);
+}
 
 void CGetGroupIconInfo::GroupListReload() {
     Cursor(*this).RemoveAll();
     LoadGroups();
 }
 
-void CGetGroupIconInfo::InsertFavoriteGroups(int nCount) { InsertStoredGroup(u"MyFavorite", nCount, true);
+void CGetGroupIconInfo::InsertFavoriteGroups(int nCount) {
+    InsertStoredGroup(u"MyFavorite", nCount, true);
 }
 
-GROUPICONDATA CGetGroupIconInfo::GetStart() { return Cursor(*this).GetStart(); }
-GROUPICONDATA CGetGroupIconInfo::GetEnd() { return Cursor(*this).GetEnd(); }
-GROUPICONDATA CGetGroupIconInfo::GetNext() { return Cursor(*this).GetNext(); }
-GROUPICONDATA CGetGroupIconInfo::GetPrev() { return Cursor(*this).GetPrev(); }
-GROUPICONDATA CGetGroupIconInfo::GetAtNext(int nIndex) { return Cursor(*this).GetAtNext(nIndex); }
-GROUPICONDATA CGetGroupIconInfo::GetAtPrev(int nIndex) { return Cursor(*this).GetAtPrev(nIndex); }
-GROUPICONDATA CGetGroupIconInfo::GetIcon(int nIndex) { return Cursor(*this).GetIcon(nIndex); }
+GROUPICONDATA CGetGroupIconInfo::GetStart() {
+    return Cursor(*this).GetStart();
+}
+GROUPICONDATA CGetGroupIconInfo::GetEnd() {
+    return Cursor(*this).GetEnd();
+}
+GROUPICONDATA CGetGroupIconInfo::GetNext() {
+    return Cursor(*this).GetNext();
+}
+GROUPICONDATA CGetGroupIconInfo::GetPrev() {
+    return Cursor(*this).GetPrev();
+}
+GROUPICONDATA CGetGroupIconInfo::GetAtNext(int nIndex) {
+    return Cursor(*this).GetAtNext(nIndex);
+}
+GROUPICONDATA CGetGroupIconInfo::GetAtPrev(int nIndex) {
+    return Cursor(*this).GetAtPrev(nIndex);
+}
+GROUPICONDATA CGetGroupIconInfo::GetIcon(int nIndex) {
+    return Cursor(*this).GetIcon(nIndex);
+}

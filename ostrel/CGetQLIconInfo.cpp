@@ -55,10 +55,24 @@ void CGetQLIconInfo::DeleteQL(int nIndex) {
     DestroyIcon(element.hIcon);
 }
 
-QLICONDATA CGetQLIconInfo::GetStart() { return Cursor(*this).GetStart(); }
-QLICONDATA CGetQLIconInfo::GetEnd() { return Cursor(*this).GetEnd(); }
-QLICONDATA CGetQLIconInfo::GetNext() { return Cursor(*this).GetNext(); }
-QLICONDATA CGetQLIconInfo::GetPrev() { return Cursor(*this).GetPrev(); }
-QLICONDATA CGetQLIconInfo::GetAtNext(int nIndex) { return Cursor(*this).GetAtNext(nIndex); }
-QLICONDATA CGetQLIconInfo::GetAtPrev(int nIndex) { return Cursor(*this).GetAtPrev(nIndex); }
-QLICONDATA CGetQLIconInfo::GetIcon(int nIndex) { return Cursor(*this).GetIcon(nIndex); }
+QLICONDATA CGetQLIconInfo::GetStart() {
+    return Cursor(*this).GetStart();
+}
+QLICONDATA CGetQLIconInfo::GetEnd() {
+    return Cursor(*this).GetEnd();
+}
+QLICONDATA CGetQLIconInfo::GetNext() {
+    return Cursor(*this).GetNext();
+}
+QLICONDATA CGetQLIconInfo::GetPrev() {
+    return Cursor(*this).GetPrev();
+}
+QLICONDATA CGetQLIconInfo::GetAtNext(int nIndex) {
+    return Cursor(*this).GetAtNext(nIndex);
+}
+QLICONDATA CGetQLIconInfo::GetAtPrev(int nIndex) {
+    return Cursor(*this).GetAtPrev(nIndex);
+}
+QLICONDATA CGetQLIconInfo::GetIcon(int nIndex) {
+    return Cursor(*this).GetIcon(nIndex);
+}

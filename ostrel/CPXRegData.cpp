@@ -11,7 +11,9 @@ namespace {
 constexpr DWORD kFirstStart = 3333;
 constexpr DWORD kExistingStore = 4444;
 
-bool InRange(int slot, int count) { return slot >= 0 && slot < count; }
+bool InRange(int slot, int count) {
+    return slot >= 0 && slot < count;
+}
 
 // A UTF-16 literal as REG_SZ bytes with its terminator.
 void WriteText(const RegKey& key, const WCHAR* name, std::u16string_view text) {
@@ -112,7 +114,9 @@ void CPXRegData::ApplySkin(const BYTE* pPath, int nBytes) {
     RegKey(kSkinKey).WriteString(u"PATHSKIN", pPath, nBytes);
 }
 
-void CPXRegData::SkinToggle(int nCheck) { RegKey(kSkinKey).WriteDword(u"SkinCheck", nCheck); }
+void CPXRegData::SkinToggle(int nCheck) {
+    RegKey(kSkinKey).WriteDword(u"SkinCheck", nCheck);
+}
 
 CString CPXRegData::GetSkinPath() {
     std::u16string path;
@@ -168,8 +172,7 @@ void CPXRegData::ModifyRegGroups(const BYTE* pName, int nBytes, int nSlot) {
         RegKey(SlotPath(kGroupSlotBase, nSlot)).WriteString(u"GroupName", pName, nBytes);
 }
 
-int CPXRegData::InsertRegExe(const BYTE* pPath, int nPathBytes, const BYTE* pName,
-                             int nNameBytes) {
+int CPXRegData::InsertRegExe(const BYTE* pPath, int nPathBytes, const BYTE* pName, int nNameBytes) {
     for (int n = 0; n < kExeSlots; ++n) {
         std::u16string existing;
         {

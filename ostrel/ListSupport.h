@@ -13,10 +13,10 @@
 // return a default record and leave the cursor as it was.
 namespace ostrel {
 
-template <typename T>
-class ListCursor {
+template <typename T> class ListCursor {
 public:
-    ListCursor(CList<T>& list, int& index, POSITION& pos) : m_list(list), m_index(index), m_pos(pos) {}
+    ListCursor(CList<T>& list, int& index, POSITION& pos)
+        : m_list(list), m_index(index), m_pos(pos) {}
 
     T GetStart() {
         if (m_list.IsEmpty())
@@ -88,11 +88,15 @@ public:
     }
 
     // Puts an element of slot s after the element at index s - 1, or at the tail when there
-    // is none; the cursor is left on that element with index s - 1.
+    // is none (an unstored element, s = -1); the cursor is left on that element with index
+    // s - 1. Slot 0 goes to the head so that list order keeps matching slot order.
     void InsertAtSlot(int slot, const T& element) {
         m_index = slot - 1;
         m_pos = m_list.FindIndex(slot - 1);
-        m_list.InsertAfter(m_pos ? m_pos : m_list.GetTailPosition(), element);
+        if (slot == 0)
+            m_list.AddHead(element);
+        else
+            m_list.InsertAfter(m_pos ? m_pos : m_list.GetTailPosition(), element);
     }
 
     // Removes the element at index i; a cursor resting on it is dropped so that it is never
@@ -118,8 +122,7 @@ private:
 };
 
 // Copies text into a record's field, cut to fit and always terminated.
-template <std::size_t N>
-void CopyText(WCHAR (&field)[N], std::u16string_view text) {
+template <std::size_t N> void CopyText(WCHAR (&field)[N], std::u16string_view text) {
     std::size_t n = std::min(text.size(), N - 1);
     std::copy_n(text.data(), n, field);
     std::fill(field + n, field + N, WCHAR{0});
@@ -129,7 +132,9 @@ void CopyText(WCHAR (&field)[N], std::u16string_view text) {
 inline const BYTE* TextBytes(const CString& text) {
     return reinterpret_cast<const BYTE*>(text.GetString());
 }
-inline int TextByteCount(const CString& text) { return (text.GetLength() + 1) * 2; }
+inline int TextByteCount(const CString& text) {
+    return (text.GetLength() + 1) * 2;
+}
 
 // The file's icon from the shell: large (0x300) or small (0x301).
 inline HICON FileIcon(const CString& path, UINT flags) {

@@ -22,7 +22,9 @@ std::u16string Slot(std::u16string_view kind, int n) {
     return base + std::u16string(digits.begin(), digits.end());
 }
 
-std::u16string Repeat(char16_t ch, int n) { return std::u16string(static_cast<std::size_t>(n), ch); }
+std::u16string Repeat(char16_t ch, int n) {
+    return std::u16string(static_cast<std::size_t>(n), ch);
+}
 
 // Text as the store takes it: UTF-16 bytes with the terminator.
 struct Bytes {
