@@ -232,6 +232,27 @@ TEST_F(RegToolTest, AFaultyImportChangesNothing) {
     EXPECT_NE(late.err.find("path-too-long.reg:6:"), std::string::npos) << late.err;
 }
 
+TEST_F(RegToolTest, DeepTreeExportsAndImportsBack) {
+    std::u16string path = u"Software\\Deep";
+    for (int i = 0; i < 400; ++i)
+        path += u"\\k";
+    Set(path.c_str(), u"Leaf", REG_DWORD, {1, 0, 0, 0});
+    Result exported = Run("export 'HKCU\\Software\\Deep'");
+    ASSERT_EQ(exported.exit, 0) << exported.err;
+    WriteFile(Io("in.reg"), exported.out);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Deep"), ERROR_SUCCESS);
+    Result imported = Run("import '" + Io("in.reg").string() + "'");
+    ASSERT_EQ(imported.exit, 0) << imported.err;
+    HKEY leaf;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), &leaf), ERROR_SUCCESS);
+    DWORD value = 0;
+    DWORD size = 4;
+    EXPECT_EQ(RegQueryValueExW(leaf, u"Leaf", nullptr, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 1u);
+    RegCloseKey(leaf);
+}
+
 TEST_F(RegToolTest, QueryAndDelete) {
     FillEveryType();
     Result value = Run("query 'HKCU\\Software\\NorviSoft\\NorviLuncher' SetKey");
