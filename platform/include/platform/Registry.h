@@ -3,6 +3,7 @@
 #include <platform/Types.h>
 #include <platform/platform_export.h>
 
+#include <cstdint>
 #include <string>
 
 // The current user's registry hive, kept in the device folder. Names of keys and values
@@ -43,8 +44,9 @@ PLATFORM_EXPORT LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 PLATFORM_EXPORT LONG RegCloseKey(HKEY hKey);
 
 // Subkeys enumerate in name order (ignoring case), values in the order they were created.
-// *lpcchName is the buffer size in characters on
-// entry and the name's length on return.
+// *lpcchName is the buffer size in characters on entry (room for the terminator included)
+// and the name's length on return; ERROR_MORE_DATA when the name or the data does not fit,
+// with the sizes needed; ERROR_NO_MORE_ITEMS past the last entry.
 PLATFORM_EXPORT LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName);
 PLATFORM_EXPORT LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName,
                                    LPDWORD lpcchValueName, LPDWORD lpType, LPBYTE lpData,
@@ -55,5 +57,35 @@ namespace platform {
 // Empty while the hive can be used; otherwise the message that names the damaged file and the
 // kept copy. Programs check it at start and stop with the message.
 PLATFORM_EXPORT std::string RegistryProblem();
+
+// Puts registry.db.bak back in place of registry.db, keeping the file it replaces (with its
+// journal) as registry.db.damaged-<timestamp>. The message says what was done, or why not.
+struct RegistryRestore {
+    bool ok = false;
+    std::string message;
+};
+PLATFORM_EXPORT RegistryRestore RestoreRegistry();
+
+// Closes the hive of this process; open handles become invalid. The next call opens it
+// again as a new program would (and so refreshes the kept copy).
+PLATFORM_EXPORT void CloseRegistry();
+
+// All-or-nothing group of registry writes: every Reg* call made while it is active belongs
+// to it; nothing is stored unless Commit succeeds. One at a time per process.
+class PLATFORM_EXPORT RegistryTransaction {
+public:
+    RegistryTransaction();
+    ~RegistryTransaction();
+    RegistryTransaction(const RegistryTransaction&) = delete;
+    RegistryTransaction& operator=(const RegistryTransaction&) = delete;
+
+    // ERROR_SUCCESS when the transaction began.
+    LONG Status() const { return m_status; }
+    LONG Commit();
+
+private:
+    LONG m_status;
+    bool m_active = false;
+};
 
 } // namespace platform

@@ -1,0 +1,181 @@
+#include "RegistryHelpers.h"
+
+#include <platform/Registry.h>
+#include <testsupport/DeviceFolder.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using regtest::Key;
+using testsupport::ReadFile;
+
+namespace {
+
+const fs::path kData = TOVALO_REGISTRY_TEST_DATA;
+
+class RegistryDamageTest : public testsupport::DeviceFolderTest {
+protected:
+    fs::path Hive() const { return Device() / "registry.db"; }
+    fs::path Backup() const { return Device() / "registry.db.bak"; }
+
+    void ExpectEveryCallRefused() {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\NorviSoft", &key), ERROR_BADDB);
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", &key), ERROR_BADDB);
+        DWORD value = 1;
+        DWORD size = 4;
+        EXPECT_EQ(
+            RegSetValueExW(HKEY_CURRENT_USER, u"V", REG_DWORD, reinterpret_cast<BYTE*>(&value), 4),
+            ERROR_BADDB);
+        EXPECT_EQ(RegQueryValueExW(HKEY_CURRENT_USER, u"V", nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size),
+                  ERROR_BADDB);
+        EXPECT_EQ(RegDeleteValueW(HKEY_CURRENT_USER, u"V"), ERROR_BADDB);
+        EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software"), ERROR_BADDB);
+        WCHAR name[16];
+        DWORD cch = 16;
+        EXPECT_EQ(RegEnumKeyExW(HKEY_CURRENT_USER, 0, name, &cch), ERROR_BADDB);
+        platform::RegistryTransaction transaction;
+        EXPECT_EQ(transaction.Status(), ERROR_BADDB);
+    }
+    void ExpectProblemNamesFiles() {
+        std::string problem = platform::RegistryProblem();
+        EXPECT_NE(problem.find(Hive().string() + " is damaged"), std::string::npos) << problem;
+        EXPECT_NE(problem.find(Backup().string()), std::string::npos) << problem;
+        EXPECT_NE(problem.find("tovalo-reg restore"), std::string::npos) << problem;
+    }
+};
+
+TEST_F(RegistryDamageTest, DamagedFilesAreRefusedAndLeftByteForByte) {
+    for (auto sample : {"not-a-database.db", "empty.db", "foreign-schema.db", "corrupt-page.db",
+                        "truncated.db", "wrong-version.db"}) {
+        SCOPED_TRACE(sample);
+        platform::CloseRegistry();
+        std::error_code ec;
+        for (auto& entry : fs::directory_iterator(Device()))
+            fs::remove_all(entry.path(), ec);
+        fs::copy_file(kData / "malformed" / sample, Hive());
+        const std::string before = ReadFile(Hive());
+
+        ExpectEveryCallRefused();
+        ExpectProblemNamesFiles();
+        platform::CloseRegistry();
+        ExpectEveryCallRefused(); // and again as a new program would see it
+
+        EXPECT_EQ(ReadFile(Hive()), before);
+        EXPECT_EQ(fs::file_size(Hive()), before.size());
+        EXPECT_FALSE(fs::exists(Backup())) << "a damaged file must not become the kept copy";
+    }
+}
+
+TEST_F(RegistryDamageTest, SoundHiveHasNoProblem) {
+    EXPECT_EQ(platform::RegistryProblem(), "");
+    EXPECT_TRUE(fs::exists(Hive()));
+}
+
+TEST_F(RegistryDamageTest, OpeningASoundHiveKeepsACopyThatRestoreBringsBack) {
+    {
+        Key key(u"Software\\NorviSoft\\NorviLuncher\\Groups\\Groups0");
+        ASSERT_EQ(key.SetString(u"GroupName", u"etc."), ERROR_SUCCESS);
+    }
+    platform::CloseRegistry();
+    ASSERT_EQ(platform::RegistryProblem(), ""); // a new program opens the sound hive
+    ASSERT_TRUE(fs::exists(Backup()));
+    EXPECT_EQ(fs::status(Backup()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    {
+        // Later writes reach the hive, not the copy made at opening.
+        Key key(u"Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1");
+        ASSERT_EQ(key.SetString(u"GroupName", u"Games"), ERROR_SUCCESS);
+    }
+    const std::string kept = ReadFile(Backup());
+
+    // The hive is then damaged behind the program's back.
+    platform::CloseRegistry();
+    const std::string garbage(5000, 'G');
+    testsupport::WriteFile(Hive(), garbage);
+    ExpectEveryCallRefused();
+    ExpectProblemNamesFiles();
+    EXPECT_EQ(ReadFile(Backup()), kept);
+
+    platform::RegistryRestore restored = platform::RestoreRegistry();
+    ASSERT_TRUE(restored.ok) << restored.message;
+    EXPECT_NE(restored.message.find(Backup().string()), std::string::npos) << restored.message;
+    EXPECT_EQ(platform::RegistryProblem(), "");
+    EXPECT_EQ(
+        Key(u"Software\\NorviSoft\\NorviLuncher\\Groups\\Groups0", false).String(u"GroupName"),
+        u"etc.");
+    EXPECT_EQ(Key(u"Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1", false).Status(),
+              ERROR_FILE_NOT_FOUND);
+
+    int damagedCopies = 0;
+    for (auto& entry : fs::directory_iterator(Device())) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with("registry.db.damaged-") && ReadFile(entry.path()) == garbage)
+            ++damagedCopies;
+    }
+    EXPECT_EQ(damagedCopies, 1);
+    EXPECT_EQ(fs::status(Hive()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(RegistryDamageTest, RestoreRefusesAMissingOrDamagedCopy) {
+    fs::copy_file(kData / "malformed" / "truncated.db", Hive());
+    const std::string before = ReadFile(Hive());
+    platform::RegistryRestore result = platform::RestoreRegistry();
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find(Backup().string()), std::string::npos) << result.message;
+
+    fs::copy_file(kData / "malformed" / "corrupt-page.db", Backup());
+    result = platform::RestoreRegistry();
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("damaged too"), std::string::npos) << result.message;
+    EXPECT_EQ(ReadFile(Hive()), before);
+    EXPECT_EQ(platform::RegistryProblem().empty(), false);
+}
+
+TEST_F(RegistryDamageTest, HostileContentDoesNotCrash) {
+    fs::copy_file(kData / "hostile-content.db", Hive());
+    ASSERT_EQ(platform::RegistryProblem(), "");
+    Key software(u"Software", false);
+    ASSERT_EQ(software.Status(), ERROR_SUCCESS);
+
+    // A stored name longer than the device allows enumerates, given the room.
+    WCHAR small[256];
+    DWORD cch = 256;
+    EXPECT_EQ(RegEnumKeyExW(software.Get(), 1, small, &cch), ERROR_MORE_DATA);
+    EXPECT_EQ(cch, 1000u);
+    std::u16string room(1001, u'\0');
+    cch = 1001;
+    EXPECT_EQ(RegEnumKeyExW(software.Get(), 1, room.data(), &cch), ERROR_SUCCESS);
+    EXPECT_EQ(std::u16string(room.data(), cch), std::u16string(1000, u'x'));
+    EXPECT_EQ(regtest::SubkeyNames(software.Get()), std::vector<std::u16string>{u"Normal"});
+
+    DWORD value = 7;
+    DWORD size = 4;
+    EXPECT_EQ(
+        RegQueryValueExW(software.Get(), u"Big", nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_MORE_DATA);
+    EXPECT_EQ(size, 300000u);
+    EXPECT_EQ(value, 7u);
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    ASSERT_EQ(software.Read(u"Odd", data, &type), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(-5));
+    EXPECT_EQ(std::string(data.begin(), data.end()), "text not blob");
+    cch = 256;
+    EXPECT_EQ(RegEnumValueW(software.Get(), 1, small, &cch, nullptr, nullptr, nullptr),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(cch, 604u);
+    cch = 256;
+    ASSERT_EQ(RegEnumValueW(software.Get(), 2, small, &cch, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::u16string(small, cch), u"Odd");
+    EXPECT_EQ(size, 13u);
+
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software"), ERROR_SUCCESS);
+    EXPECT_EQ(regtest::SubkeyNames(HKEY_CURRENT_USER), std::vector<std::u16string>{});
+}
+
+} // namespace

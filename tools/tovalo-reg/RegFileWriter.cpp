@@ -1,0 +1,228 @@
+#include "RegFileWriter.h"
+
+#include "RegKeyPath.h"
+#include "Utf.h"
+
+#include <platform/Registry.h>
+
+#include <vector>
+
+namespace tovaloreg {
+
+namespace {
+
+constexpr std::size_t kLineWidth = 80;
+
+std::u16string Quote(std::u16string_view text) {
+    std::u16string out = u"\"";
+    for (char16_t c : text) {
+        if (c == u'\\' || c == u'"')
+            out += u'\\';
+        out += c;
+    }
+    out += u'"';
+    return out;
+}
+
+// Text that a "quoted" form carries exactly: UTF-16 with one terminator at the end, and no
+// characters that would break the line.
+bool IsPlainText(std::span<const BYTE> data) {
+    if (data.size() < 2 || data.size() % 2 != 0)
+        return false;
+    std::size_t units = data.size() / 2;
+    for (std::size_t i = 0; i < units; ++i) {
+        char16_t c = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+        if (i + 1 == units)
+            return c == 0;
+        if (c < 0x20)
+            return false;
+    }
+    return false;
+}
+
+std::u16string Hex2(unsigned value) {
+    constexpr char16_t kDigits[] = u"0123456789abcdef";
+    return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+}
+
+std::u16string HexNumber(DWORD value, bool pad) {
+    constexpr char16_t kDigits[] = u"0123456789abcdef";
+    std::u16string out;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        unsigned d = (value >> shift) & 0xF;
+        if (d != 0 || pad || !out.empty() || shift == 0)
+            out += kDigits[d];
+    }
+    return out;
+}
+
+// Reads the name of entry `index`, growing the buffer for names longer than the device's.
+template <typename Enum> LONG EnumName(Enum call, std::u16string& name) {
+    std::vector<WCHAR> buffer(256);
+    while (true) {
+        DWORD cch = static_cast<DWORD>(buffer.size());
+        LONG status = call(buffer.data(), &cch);
+        if (status == ERROR_MORE_DATA && cch + 1 > buffer.size()) {
+            buffer.resize(cch + 1);
+            continue;
+        }
+        if (status == ERROR_SUCCESS)
+            name.assign(buffer.data(), cch);
+        return status;
+    }
+}
+
+class OpenKey {
+public:
+    explicit OpenKey(std::u16string_view path) {
+        std::u16string copy(path);
+        m_status = RegOpenKeyExW(HKEY_CURRENT_USER, copy.c_str(), &m_key);
+    }
+    ~OpenKey() {
+        if (m_status == ERROR_SUCCESS)
+            RegCloseKey(m_key);
+    }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    LONG Status() const { return m_status; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+    LONG m_status;
+};
+
+std::string Describe(LONG status, std::u16string_view path) {
+    std::string key = ToUtf8(FullKeyPath(path));
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_KEY_DELETED)
+        return "the key " + key + " does not exist";
+    return "cannot read the key " + key + " (error " + std::to_string(status) + ")";
+}
+
+} // namespace
+
+std::u16string QuoteName(std::u16string_view name) {
+    return name.empty() ? std::u16string(u"@") : Quote(name);
+}
+
+void RegFileWriter::WriteHeader() {
+    m_text += u"Windows Registry Editor Version 5.00";
+    m_text += m_newline;
+    m_text += m_newline;
+}
+
+std::u16string RegFileWriter::FormatValue(std::u16string_view name, DWORD type,
+                                          std::span<const BYTE> data) const {
+    std::u16string line = QuoteName(name) + u"=";
+    if (type == REG_SZ && IsPlainText(data)) {
+        std::u16string text;
+        for (std::size_t i = 0; i + 2 < data.size(); i += 2)
+            text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        return line + Quote(text);
+    }
+    if (type == REG_DWORD && data.size() == 4) {
+        DWORD value =
+            data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+        return line + u"dword:" + HexNumber(value, true);
+    }
+    line += type == REG_BINARY ? std::u16string(u"hex:") : u"hex(" + HexNumber(type, false) + u"):";
+    // Lines of at most 80 columns, continued with "\" and indented by two, as regedit does.
+    std::u16string out;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::u16string item = Hex2(data[i]);
+        if (i + 1 < data.size())
+            item += u',';
+        if (line.size() + item.size() + 1 > kLineWidth) {
+            out += line + u"\\" + m_newline;
+            line = u"  ";
+        }
+        line += item;
+    }
+    return out + line;
+}
+
+bool RegFileWriter::WriteKey(std::u16string_view path, std::u16string* children,
+                             std::string& error) {
+    OpenKey key(path);
+    if (key.Status() != ERROR_SUCCESS) {
+        error = Describe(key.Status(), path);
+        return false;
+    }
+    std::u16string block = u"[" + FullKeyPath(path) + u"]" + m_newline;
+    for (DWORD index = 0;; ++index) {
+        std::u16string name;
+        DWORD size = 0;
+        LONG status = EnumName(
+            [&](WCHAR* buffer, DWORD* cch) {
+                return RegEnumValueW(key.Get(), index, buffer, cch, nullptr, nullptr, &size);
+            },
+            name);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        std::vector<BYTE> data(size);
+        DWORD type = 0;
+        DWORD cch = static_cast<DWORD>(name.size() + 1);
+        std::u16string again(name.size() + 1, u'\0');
+        if (status == ERROR_SUCCESS)
+            status = RegEnumValueW(key.Get(), index, again.data(), &cch, &type, data.data(), &size);
+        if (status != ERROR_SUCCESS) {
+            error = Describe(status, path);
+            return false;
+        }
+        data.resize(size);
+        block += FormatValue(name, type, data) + m_newline;
+    }
+    block += m_newline;
+    if (children) {
+        children->clear();
+        for (DWORD index = 0;; ++index) {
+            std::u16string name;
+            LONG status =
+                EnumName([&](WCHAR* buffer,
+                             DWORD* cch) { return RegEnumKeyExW(key.Get(), index, buffer, cch); },
+                         name);
+            if (status == ERROR_NO_MORE_ITEMS)
+                break;
+            if (status != ERROR_SUCCESS) {
+                error = Describe(status, path);
+                return false;
+            }
+            // Names are separated by NUL, which no key name holds.
+            *children += name;
+            *children += u'\0';
+        }
+    }
+    m_text += block;
+    return true;
+}
+
+bool RegFileWriter::WriteTree(std::u16string_view root, std::string& error) {
+    // Depth first with a stack of our own, so that a deep hive cannot exhaust the call stack.
+    struct Frame {
+        std::u16string path;
+        std::u16string children;
+        std::size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({std::u16string(root), {}, 0});
+    if (!WriteKey(root, &stack.back().children, error))
+        return false;
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next >= top.children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        std::size_t end = top.children.find(u'\0', top.next);
+        std::u16string child = top.children.substr(top.next, end - top.next);
+        top.next = end + 1;
+        std::u16string path = top.path.empty() ? child : top.path + u"\\" + child;
+        Frame next{path, {}, 0};
+        if (!WriteKey(path, &next.children, error))
+            return false;
+        stack.push_back(std::move(next));
+    }
+    return true;
+}
+
+} // namespace tovaloreg

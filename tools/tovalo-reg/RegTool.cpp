@@ -1,0 +1,259 @@
+#include "RegTool.h"
+
+#include "RegFileParser.h"
+#include "RegFileWriter.h"
+#include "RegKeyPath.h"
+#include "Utf.h"
+
+#include <platform/Registry.h>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+namespace tovaloreg {
+
+namespace {
+
+constexpr const char* kUsage = "usage: tovalo-reg query KEY [VALUE]\n"
+                               "       tovalo-reg export [--utf16] [KEY]\n"
+                               "       tovalo-reg import FILE\n"
+                               "       tovalo-reg delete KEY [VALUE]\n"
+                               "       tovalo-reg restore\n"
+                               "KEY is a full path such as HKEY_CURRENT_USER\\Software\\NorviSoft "
+                               "(HKCU\\... accepted); VALUE @ is the unnamed value.\n";
+
+std::u16string ValueArg(const std::string& arg) {
+    auto name = FromUtf8(arg);
+    return !name || *name == u"@" ? std::u16string() : *name;
+}
+
+std::string Utf8Text(const std::u16string& text, bool utf16) {
+    if (!utf16)
+        return ToUtf8(text);
+    std::string out = "\xFF\xFE";
+    for (char16_t c : text) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+std::string ErrorText(LONG status) {
+    switch (status) {
+    case ERROR_FILE_NOT_FOUND:
+        return "not found";
+    case ERROR_INVALID_PARAMETER:
+        return "a name is empty or longer than 255 characters";
+    case ERROR_ACCESS_DENIED:
+        return "access denied";
+    case ERROR_KEY_DELETED:
+        return "the key was deleted meanwhile";
+    default:
+        return "error " + std::to_string(status);
+    }
+}
+
+class Key {
+public:
+    explicit Key(const std::u16string& path, bool create = false) {
+        m_status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), &m_key)
+                          : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), &m_key);
+    }
+    ~Key() {
+        if (m_status == ERROR_SUCCESS)
+            RegCloseKey(m_key);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    LONG Status() const { return m_status; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+    LONG m_status;
+};
+
+} // namespace
+
+int RegTool::Fail(const std::string& message) {
+    m_err << "tovalo-reg: " << message << "\n";
+    return 1;
+}
+
+int RegTool::Usage() {
+    m_err << kUsage;
+    return 2;
+}
+
+int RegTool::Run(const std::vector<std::string>& args) {
+    if (args.empty())
+        return Usage();
+    const std::string& command = args[0];
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "restore")
+        return rest.empty() ? Restore() : Usage();
+    if (command != "query" && command != "export" && command != "import" && command != "delete")
+        return Usage();
+    // A damaged hive is reported before anything else touches it.
+    if (std::string problem = platform::RegistryProblem(); !problem.empty()) {
+        m_err << problem << "\n";
+        return 1;
+    }
+    if (command == "query")
+        return Query(rest);
+    if (command == "export")
+        return Export(rest);
+    if (command == "import")
+        return Import(rest);
+    return Delete(rest);
+}
+
+int RegTool::Query(const std::vector<std::string>& args) {
+    if (args.empty() || args.size() > 2)
+        return Usage();
+    auto full = FromUtf8(args[0]);
+    auto path = full ? ParseKeyPath(*full) : std::nullopt;
+    if (!path)
+        return Fail("not a key below HKEY_CURRENT_USER: " + args[0]);
+    RegFileWriter writer;
+    std::string error;
+    if (args.size() == 1) {
+        std::u16string children;
+        if (!writer.WriteKey(*path, &children, error))
+            return Fail(error);
+        std::u16string text = writer.Text();
+        for (std::size_t start = 0; start < children.size();) {
+            std::size_t end = children.find(u'\0', start);
+            text +=
+                u"[" + FullKeyPath(*path) + u"\\" + children.substr(start, end - start) + u"]\n";
+            start = end + 1;
+        }
+        m_out << ToUtf8(text);
+        return 0;
+    }
+    Key key(*path);
+    if (key.Status() != ERROR_SUCCESS)
+        return Fail("the key " + args[0] + ": " + ErrorText(key.Status()));
+    std::u16string name = ValueArg(args[1]);
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = RegQueryValueExW(key.Get(), name.c_str(), &type, nullptr, &size);
+    std::vector<BYTE> data(size);
+    if (status == ERROR_SUCCESS)
+        status = RegQueryValueExW(key.Get(), name.c_str(), &type, data.data(), &size);
+    if (status != ERROR_SUCCESS)
+        return Fail("the value " + args[1] + " of " + args[0] + ": " + ErrorText(status));
+    data.resize(size);
+    m_out << ToUtf8(writer.FormatValue(name, type, data)) << "\n";
+    return 0;
+}
+
+int RegTool::Export(const std::vector<std::string>& args) {
+    bool utf16 = false;
+    std::optional<std::string> keyArg;
+    for (const auto& arg : args) {
+        if (arg == "--utf16")
+            utf16 = true;
+        else if (keyArg || arg.starts_with("--"))
+            return Usage();
+        else
+            keyArg = arg;
+    }
+    std::u16string path;
+    if (keyArg) {
+        auto full = FromUtf8(*keyArg);
+        auto parsed = full ? ParseKeyPath(*full) : std::nullopt;
+        if (!parsed)
+            return Fail("not a key below HKEY_CURRENT_USER: " + *keyArg);
+        path = *parsed;
+    }
+    // regedit writes its UTF-16 files with CR LF.
+    RegFileWriter writer(utf16 ? u"\r\n" : u"\n");
+    writer.WriteHeader();
+    std::string error;
+    if (!writer.WriteTree(path, error))
+        return Fail(error);
+    m_out << Utf8Text(writer.Text(), utf16);
+    m_out.flush();
+    return m_out ? 0 : Fail("cannot write the output");
+}
+
+int RegTool::Import(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        return Usage();
+    std::ifstream in(args[0], std::ios::binary);
+    if (!in)
+        return Fail("cannot read " + args[0]);
+    std::ostringstream content;
+    content << in.rdbuf();
+    RegFileParser parser;
+    auto file = parser.Parse(content.str());
+    if (!file)
+        return Fail(args[0] + ":" + std::to_string(parser.ErrorLine()) + ": " + parser.Error() +
+                    "; nothing was imported");
+
+    platform::RegistryTransaction transaction;
+    if (transaction.Status() != ERROR_SUCCESS)
+        return Fail("cannot write the registry: " + ErrorText(transaction.Status()));
+    auto failAt = [&](int line, const std::string& what, LONG status) {
+        return Fail(args[0] + ":" + std::to_string(line) + ": " + what + ": " + ErrorText(status) +
+                    "; nothing was imported");
+    };
+    for (const auto& block : file->keys) {
+        if (block.remove) {
+            LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, block.path.c_str());
+            if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+                return failAt(block.line, "cannot delete the key", status);
+            continue;
+        }
+        Key key(block.path, true);
+        if (key.Status() != ERROR_SUCCESS)
+            return failAt(block.line, "cannot create the key", key.Status());
+        for (const auto& value : block.values) {
+            LONG status = value.remove ? RegDeleteValueW(key.Get(), value.name.c_str())
+                                       : RegSetValueExW(key.Get(), value.name.c_str(), value.type,
+                                                        value.data.data(),
+                                                        static_cast<DWORD>(value.data.size()));
+            if (status != ERROR_SUCCESS && !(value.remove && status == ERROR_FILE_NOT_FOUND))
+                return failAt(value.line, "cannot write the value", status);
+        }
+    }
+    if (LONG status = transaction.Commit(); status != ERROR_SUCCESS)
+        return Fail("cannot store the import: " + ErrorText(status) + "; nothing was imported");
+    return 0;
+}
+
+int RegTool::Delete(const std::vector<std::string>& args) {
+    if (args.empty() || args.size() > 2)
+        return Usage();
+    auto full = FromUtf8(args[0]);
+    auto path = full ? ParseKeyPath(*full) : std::nullopt;
+    if (!path)
+        return Fail("not a key below HKEY_CURRENT_USER: " + args[0]);
+    if (args.size() == 1) {
+        if (path->empty())
+            return Fail("HKEY_CURRENT_USER itself cannot be deleted");
+        LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, path->c_str());
+        return status == ERROR_SUCCESS ? 0 : Fail("the key " + args[0] + ": " + ErrorText(status));
+    }
+    Key key(*path);
+    if (key.Status() != ERROR_SUCCESS)
+        return Fail("the key " + args[0] + ": " + ErrorText(key.Status()));
+    LONG status = RegDeleteValueW(key.Get(), ValueArg(args[1]).c_str());
+    return status == ERROR_SUCCESS
+               ? 0
+               : Fail("the value " + args[1] + " of " + args[0] + ": " + ErrorText(status));
+}
+
+int RegTool::Restore() {
+    platform::RegistryRestore result = platform::RestoreRegistry();
+    if (!result.ok) {
+        m_err << result.message << "\n";
+        return 1;
+    }
+    m_out << result.message << "\n";
+    return 0;
+}
+
+} // namespace tovaloreg
