@@ -1,5 +1,7 @@
 #pragma once
 
+#include <platform/platform_export.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,7 +11,7 @@
 namespace platform::detail {
 
 // The [Desktop Entry] group of a freedesktop application entry, values unescaped.
-class DesktopEntry {
+class PLATFORM_EXPORT DesktopEntry {
 public:
     // Nothing when the file cannot be read, is too large, or has no [Desktop Entry] group.
     static std::optional<DesktopEntry> Load(const std::filesystem::path& file);

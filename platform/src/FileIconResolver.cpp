@@ -57,7 +57,8 @@ IconSource ByMimeType(const QMimeType& mime) {
              mime.inherits("application/x-ms-dos-executable"))
         own = IconKind::Executable;
     QStringList names;
-    if (mime.isValid() && !mime.isDefault()) {
+    // Without a MIME database every lookup comes back nameless.
+    if (mime.isValid() && !mime.isDefault() && !mime.name().isEmpty()) {
         names << mime.iconName() << mime.genericIconName();
     }
     if (own == IconKind::WebPage)
@@ -93,8 +94,9 @@ std::u16string FileIconResolver::ShortcutTarget(std::string_view text) {
         return close == std::u16string_view::npos ? std::u16string()
                                                   : std::u16string(view.substr(0, close));
     }
-    // Unquoted: the target ends at the first blank; arguments follow.
-    return std::u16string(view.substr(0, view.find(u' ')));
+    while (!view.empty() && view.back() == u' ')
+        view.remove_suffix(1);
+    return std::u16string(view);
 }
 
 IconSource FileIconResolver::Resolve(std::u16string_view devicePath) {
@@ -121,6 +123,11 @@ IconSource FileIconResolver::Resolve(std::u16string_view devicePath, int depth) 
             in.read(text.data(), kMaxShortcutBytes);
             text.resize(static_cast<std::size_t>(in.gcount()));
             std::u16string target = ShortcutTarget(text);
+            // Unquoted, the whole text may be a path with blanks, or a path and arguments.
+            std::error_code ec;
+            if (auto blank = target.find(u' ');
+                blank != std::u16string::npos && !fs::exists(HostPath(target), ec))
+                target.resize(blank);
             if (!target.empty() && target.front() == u'\\')
                 return Resolve(target, depth + 1);
         }

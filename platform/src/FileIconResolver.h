@@ -28,7 +28,9 @@ class FileIconResolver {
 public:
     static IconSource Resolve(std::u16string_view devicePath);
 
-    // "N#target args": the target device path of a shortcut's text, or empty.
+    // "N#target args": the quoted target of a shortcut's text, else the whole unquoted text
+    // (the caller tells a path with blanks from one followed by arguments); empty when the
+    // text is not a shortcut.
     static std::u16string ShortcutTarget(std::string_view text);
 
 private:

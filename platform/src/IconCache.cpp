@@ -1,7 +1,7 @@
 #include "IconCache.h"
 
-#include "Application.h"
 #include "IconStore.h"
+#include "IconTheme.h"
 
 #include <QHash>
 #include <QIcon>
@@ -63,7 +63,7 @@ QImage IconCache::Load(const IconSource& source, int size) {
             return Fit(picture, size);
     }
     if (!source.themeNames.isEmpty()) {
-        EnsureApplication();
+        EnsureIconTheme();
         for (const QString& name : source.themeNames) {
             if (name.isEmpty() || !QIcon::hasThemeIcon(name))
                 continue;
