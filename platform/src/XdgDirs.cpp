@@ -52,6 +52,9 @@ std::vector<fs::path> MimeAppsFiles() {
         files.push_back(dir / "mimeapps.list");
     for (const auto& dir : ApplicationDirs())
         files.push_back(dir / "mimeapps.list");
+    // The older name, still shipped by some distributions.
+    for (const auto& dir : ApplicationDirs())
+        files.push_back(dir / "defaults.list");
     return files;
 }
 
