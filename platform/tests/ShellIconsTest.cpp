@@ -117,6 +117,21 @@ TEST_F(ShellIcons, DesktopEntryWithAPictureFileGivesThatPictureScaled) {
     EXPECT_EQ(small.pixel(13, 13), kWhite);
 }
 
+TEST_F(ShellIcons, WidePicturesKeepTheirProportions) {
+    QImage wide(64, 32, QImage::Format_ARGB32);
+    wide.fill(kBlue);
+    fs::create_directories(Host() / "pics");
+    ASSERT_TRUE(wide.save(QString::fromStdString((Host() / "pics" / "wide.png").string())));
+    testsupport::WriteFile(Windows() / "wide.desktop", "[Desktop Entry]\nType=Application\nIcon=" +
+                                                           (Host() / "pics" / "wide.png").string() +
+                                                           "\n");
+    QImage icon = Icon(u"\\Windows\\wide.desktop");
+    ASSERT_EQ(icon.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(icon.pixel(16, 3)), 0);
+    EXPECT_EQ(icon.pixel(16, 16), kBlue);
+    EXPECT_EQ(qAlpha(icon.pixel(16, 28)), 0);
+}
+
 TEST_F(ShellIcons, ShortcutsGiveTheirTargetsIcon) {
     WriteQuadrants(Host() / "pics" / "app.png", 32);
     testsupport::WriteFile(

@@ -170,6 +170,15 @@ TEST_F(WindowsFolder, UnusableDeviceFolderIsReportedNotFatal) {
     EXPECT_NE(message.find(bad.string()), std::string::npos) << message;
 }
 
+TEST_F(WindowsFolder, MalformedEntriesAreSkippedOrNamedSafely) {
+    fs::create_directories(m_user.parent_path());
+    fs::copy(TOVALO_PLATFORM_TEST_DATA "/malformed", m_user);
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    EXPECT_EQ(ProgramFiles(),
+              (std::set<std::string>{"Trailing -.lnk", "Empty icon.lnk", "Missing icon file.lnk",
+                                     "Not a picture.lnk"}));
+}
+
 TEST(ShortcutNames, DotsAndSlashesAreReplaced) {
     EXPECT_EQ(WindowsFolderSeeder::ShortcutName(u"Foo 2.0"), u"Foo 2\u20240");
     EXPECT_EQ(WindowsFolderSeeder::ShortcutName(u"a/b\\c"), u"a-b-c");
