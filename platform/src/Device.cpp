@@ -1,6 +1,7 @@
 #include <platform/Device.h>
 
 #include "Text.h"
+#include "WindowsFolderSeeder.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -46,7 +47,10 @@ fs::path HostPath(std::u16string_view devicePath) {
     std::u16string_view first = rest.substr(0, rest.find(u'\\'));
     fs::path result;
     if (IsWindowsComponent(first)) {
-        result = DeviceFolder() / "Windows";
+        fs::path device = DeviceFolder();
+        // A new device gets its Windows folder the first time anything looks into it.
+        detail::EnsureWindowsFolder(device);
+        result = device / "Windows";
         rest.remove_prefix(first.size());
     } else {
         result = "/";

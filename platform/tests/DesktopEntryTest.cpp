@@ -1,0 +1,110 @@
+#include "src/DesktopEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using platform::detail::DesktopEntry;
+
+namespace {
+
+using List = std::vector<std::u16string>;
+
+TEST(DesktopEntryParsing, ReadsTheKeysOfTheDesktopEntryGroupOnly) {
+    auto entry = DesktopEntry::Parse("Name=Before the group\n"
+                                     "# comment\n"
+                                     "[Desktop Entry]\r\n"
+                                     "Type=Application\r\n"
+                                     "Name = Text Editor \n"
+                                     "Exec=gedit %U\n"
+                                     "Icon=accessories-text-editor\n"
+                                     "TryExec=gedit\n"
+                                     "Terminal=true\n"
+                                     "NoDisplay=false\n"
+                                     "[Desktop Action new]\n"
+                                     "Name=New Window\n"
+                                     "Exec=other\n");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->Name("C"), u"Text Editor");
+    EXPECT_EQ(entry->Type(), u"Application");
+    EXPECT_EQ(entry->Exec(), u"gedit %U");
+    EXPECT_EQ(entry->Icon(), u"accessories-text-editor");
+    EXPECT_EQ(entry->TryExec(), u"gedit");
+    EXPECT_TRUE(entry->Terminal());
+    EXPECT_FALSE(entry->NoDisplay());
+    EXPECT_FALSE(entry->Hidden());
+}
+
+TEST(DesktopEntryParsing, TextWithoutTheGroupIsNoEntry) {
+    EXPECT_FALSE(DesktopEntry::Parse("Name=x\nType=Application\n"));
+    EXPECT_FALSE(DesktopEntry::Parse(""));
+    EXPECT_FALSE(DesktopEntry::Parse("[Desktop Entry"));
+    EXPECT_FALSE(DesktopEntry::Load("/nonexistent/file.desktop"));
+}
+
+TEST(DesktopEntryParsing, EscapesAreUndone) {
+    auto entry = DesktopEntry::Parse("[Desktop Entry]\n"
+                                     "Name=Two\\sWords\\tTab\\\\Back\\nLine\n"
+                                     "Exec=sh -c \"echo \\\\$HOME\"\n"
+                                     "OnlyShowIn=GNOME;A\\;B;;XFCE\n"
+                                     "Hidden=true\n");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->Name(""), u"Two Words\tTab\\Back\nLine");
+    // Exec keeps its own quoting for the launcher that splits it.
+    EXPECT_EQ(entry->Exec(), u"sh -c \"echo \\$HOME\"");
+    EXPECT_EQ(entry->OnlyShowIn(), (List{u"GNOME", u"A;B", u"XFCE"}));
+    EXPECT_TRUE(entry->Hidden());
+    EXPECT_EQ(DesktopEntry::Unescape("ends with \\"), u"ends with \\");
+}
+
+TEST(DesktopEntryParsing, LocalisedNameFollowsTheLocaleMatchingRules) {
+    auto entry = DesktopEntry::Parse("[Desktop Entry]\n"
+                                     "Name=Colour\n"
+                                     "Name[de]=Farbe\n"
+                                     "Name[de_AT]=Farbe AT\n"
+                                     "Name[sr@latin]=Boja\n"
+                                     "Name[fr]=\n");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->Name("de_DE.UTF-8"), u"Farbe");
+    EXPECT_EQ(entry->Name("de_AT.UTF-8"), u"Farbe AT");
+    EXPECT_EQ(entry->Name("de_AT@euro"), u"Farbe AT");
+    EXPECT_EQ(entry->Name("de"), u"Farbe");
+    EXPECT_EQ(entry->Name("sr_RS@latin"), u"Boja");
+    EXPECT_EQ(entry->Name("sr_RS"), u"Colour");
+    EXPECT_EQ(entry->Name("fr_FR.UTF-8"), u"Colour");
+    EXPECT_EQ(entry->Name("C.UTF-8"), u"Colour");
+    EXPECT_EQ(entry->Name(""), u"Colour");
+}
+
+TEST(DesktopEntryParsing, ShownInFollowsOnlyShowInAndNotShowIn) {
+    auto only = DesktopEntry::Parse("[Desktop Entry]\nOnlyShowIn=KDE;LXQt;\n");
+    auto not_ = DesktopEntry::Parse("[Desktop Entry]\nNotShowIn=GNOME;\n");
+    auto any = DesktopEntry::Parse("[Desktop Entry]\n");
+    ASSERT_TRUE(only && not_ && any);
+    EXPECT_TRUE(only->ShownIn({u"ubuntu", u"KDE"}));
+    EXPECT_FALSE(only->ShownIn({u"GNOME"}));
+    EXPECT_FALSE(only->ShownIn({}));
+    EXPECT_FALSE(not_->ShownIn({u"ubuntu", u"GNOME"}));
+    EXPECT_TRUE(not_->ShownIn({u"KDE"}));
+    EXPECT_TRUE(not_->ShownIn({}));
+    EXPECT_TRUE(any->ShownIn({}));
+}
+
+TEST(DesktopEntryParsing, MalformedFilesNeverCrash) {
+    for (const auto& file :
+         std::filesystem::directory_iterator(TOVALO_PLATFORM_TEST_DATA "/malformed")) {
+        auto entry = DesktopEntry::Load(file.path());
+        if (entry) {
+            // Whatever was read must be usable.
+            (void)entry->Name("de_DE");
+            (void)entry->ShownIn({u"GNOME"});
+        }
+    }
+    auto broken = DesktopEntry::Load(TOVALO_PLATFORM_TEST_DATA "/malformed/broken-escapes.desktop");
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(broken->Name(""), u"Trailing \\");
+    EXPECT_EQ(broken->Exec(), u"\\");
+    EXPECT_FALSE(DesktopEntry::Load(TOVALO_PLATFORM_TEST_DATA "/malformed/no-group.desktop"));
+}
+
+} // namespace
