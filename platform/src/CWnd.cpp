@@ -1,6 +1,7 @@
 #include <platform/CWnd.h>
 
 #include "Application.h"
+#include "InstanceChannel.h"
 #include "Text.h"
 #include "WindowState.h"
 
@@ -119,8 +120,10 @@ BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, 
     m_state->widget = new WindowWidget(m_hWnd, parentWidget);
     m_state->widget->setGeometry(r.left, r.top, std::max<LONG>(r.Width(), 0),
                                  std::max<LONG>(r.Height(), 0));
-    if (!parentWidget)
+    if (!parentWidget) {
         m_state->widget->setWindowTitle(QString::fromStdU16String(m_state->text.str()));
+        platform::detail::ServeTopLevelWindows();
+    }
     m_state->screen =
         QImage(std::max<LONG>(r.Width(), 1), std::max<LONG>(r.Height(), 1), QImage::Format_RGB32);
     m_state->screen.fill(Qt::white);
@@ -365,6 +368,8 @@ BOOL IsWindowVisible(HWND hWnd) {
 }
 
 BOOL SetForegroundWindow(HWND hWnd) {
+    if (platform::detail::IsRemoteWindow(hWnd))
+        return platform::detail::RaiseRemoteWindow(hWnd) ? TRUE : FALSE;
     WindowState* state = WindowState::Of(hWnd);
     if (!state || !state->widget)
         return FALSE;
@@ -388,7 +393,9 @@ HWND FindWindowW(LPCWSTR, LPCWSTR lpWindowName) {
     for (auto& [hWnd, state] : platform::detail::TheHandles().live)
         if (!state->parent && state->text == lpWindowName)
             return hWnd;
-    return nullptr;
+    // The program may be running in another process on the same device.
+    platform::detail::EnsureApplication();
+    return platform::detail::FindRemoteWindow(lpWindowName);
 }
 
 namespace platform {
