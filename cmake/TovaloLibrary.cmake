@@ -49,8 +49,9 @@ function(tovalo_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Tovalo::testsupport GTest::gtest GTest::gtest_main ${ARG_LINKS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # Where the built programs are, for tests that run them.
+    target_compile_definitions(${name} PRIVATE TOVALO_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOVALO_BIN=${CMAKE_BINARY_DIR}/bin"
-                   LABELS ${name})
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
 endfunction()

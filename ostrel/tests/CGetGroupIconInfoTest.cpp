@@ -124,6 +124,7 @@ TEST_F(GroupList, FavoritesGroupSequenceOnARealDeviceFolder) {
     CGetGroupIconInfo groups;
     groups.InitReg();
 
+    int groupCount = groups.m_RegData.m_nGroupCount;
     groups.InsertFavoriteGroups(0);
     ASSERT_EQ(FavoritePK(), 2);
     int n = programs.InitRegOpen();
@@ -135,7 +136,7 @@ TEST_F(GroupList, FavoritesGroupSequenceOnARealDeviceFolder) {
     EXPECT_EQ(groups.m_nNewPK, 2);
     EXPECT_EQ(Keys(groups), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(groups.m_RegData.GetGroupData(2).IconCount, 3);
-    EXPECT_EQ(groups.m_RegData.m_nGroupCount, 3);
+    EXPECT_EQ(groups.m_RegData.m_nGroupCount, groupCount + 1);
     ASSERT_EQ(programs.m_List.GetCount(), 4);
     for (int i = 1; i < 4; ++i) {
         EXPECT_EQ(programs.GetIcon(i).PK, 100);

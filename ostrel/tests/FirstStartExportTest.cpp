@@ -14,7 +14,7 @@ namespace {
 
 using FirstStartExport = testsupport::DeviceFolderTest;
 
-std::string Run(const std::string& command, int& status) {
+std::string RunCommand(const std::string& command, int& status) {
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -69,10 +69,9 @@ std::string ExpectedFirstStart() {
 TEST_F(FirstStartExport, ToolPrintsExactlyTheFirstStartContent) {
     CPXRegData data;
     ASSERT_EQ(data.InitRegistry(), 3333u);
-    const char* bin = std::getenv("TOVALO_BIN");
-    ASSERT_NE(bin, nullptr);
+    const char* bin = TOVALO_BIN_DIR;
     int status = -1;
-    std::string out = Run(
+    std::string out = RunCommand(
         std::string(bin) + "/tovalo-reg export 'HKCU\\Software\\NorviSoft\\NorviLuncher'", status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out, ExpectedFirstStart());

@@ -11,9 +11,10 @@
 
 // A device folder with a store past its first start, and ways to fill its slots directly.
 class ListTest : public testsupport::DeviceFolderTest {
-protected:
+public:
     static constexpr const char16_t* kRoot = u"Software\\NorviSoft\\NorviLuncher";
 
+protected:
     void SetUp() override {
         DeviceFolderTest::SetUp();
         // An existing Windows folder keeps the platform from filling it from the host.
@@ -21,12 +22,14 @@ protected:
         CPXRegData().InitRegistry();
     }
 
+public:
     static std::u16string SlotKey(const char16_t* kind, int n) {
         std::string digits = std::to_string(n);
         return std::u16string(kRoot) + u"\\" + kind + u"\\" + kind +
                std::u16string(digits.begin(), digits.end());
     }
 
+protected:
     static void StoreProgram(int slot, std::u16string_view name, int group = 0) {
         auto key = SlotKey(u"EXEs", slot);
         storedump::SetText(key, u"IconName", name);

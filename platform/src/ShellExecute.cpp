@@ -1,0 +1,134 @@
+#include <platform/ShellExecute.h>
+
+#include <platform/Device.h>
+
+#include "DesktopEntry.h"
+#include "DeviceShortcut.h"
+#include "ExecLine.h"
+#include "Text.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace platform {
+
+namespace {
+
+ShellExecuteHook& Hook() {
+    static ShellExecuteHook hook;
+    return hook;
+}
+
+// Shortcuts may point at shortcuts; a loop ends here.
+constexpr int kMaxShortcutDepth = 8;
+
+std::u16string Extension(const fs::path& file) {
+    return detail::FoldCase(detail::FromUtf8(file.extension().string()));
+}
+
+// The address of a web favourite: URL= in its [InternetShortcut] section.
+std::string FavoriteUrl(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    bool section = false;
+    for (int n = 0; n < 200 && std::getline(in, line); ++n) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line.front() == '[')
+            section = line == "[InternetShortcut]";
+        else if (section && line.rfind("URL=", 0) == 0)
+            return line.substr(4);
+    }
+    return {};
+}
+
+std::vector<std::string> SplitArguments(const std::u16string& arguments) {
+    if (arguments.empty())
+        return {};
+    auto split = detail::SplitExecLine("x " + detail::ToUtf8(arguments));
+    if (!split)
+        return {};
+    split->erase(split->begin());
+    return *split;
+}
+
+StartCommand Resolve(const std::u16string& devicePath, int depth) {
+    fs::path host = HostPath(devicePath);
+    std::error_code ec;
+    std::u16string ext = Extension(host);
+    if (ext == u".desktop") {
+        auto entry = detail::DesktopEntry::Load(host);
+        if (!entry)
+            return {};
+        auto args = detail::SplitExecLine(detail::ToUtf8(entry->Exec()));
+        if (!args)
+            return {};
+        StartCommand command{args->front(), {args->begin() + 1, args->end()}};
+        if (entry->Terminal()) {
+            command.arguments.insert(command.arguments.begin(), {"-e", command.program});
+            command.program = "x-terminal-emulator";
+        }
+        return command;
+    }
+    if (ext == u".lnk") {
+        auto shortcut = detail::ReadShortcut(host);
+        if (!shortcut || depth >= kMaxShortcutDepth)
+            return {};
+        StartCommand command = Resolve(shortcut->target, depth + 1);
+        if (!command.program.empty())
+            for (auto& arg : SplitArguments(shortcut->arguments))
+                command.arguments.push_back(arg);
+        return command;
+    }
+    if (ext == u".url") {
+        std::string url = FavoriteUrl(host);
+        return url.empty() ? StartCommand{} : StartCommand{"xdg-open", {url}};
+    }
+    if (!fs::exists(host, ec))
+        return {};
+    if (fs::is_regular_file(host, ec) && access(host.c_str(), X_OK) == 0)
+        return {host.string(), {}};
+    return {"xdg-open", {host.string()}};
+}
+
+} // namespace
+
+StartCommand ResolveStart(const std::u16string& devicePath) {
+    return Resolve(devicePath, 0);
+}
+
+void SetShellExecuteHook(ShellExecuteHook hook) {
+    Hook() = std::move(hook);
+}
+
+} // namespace platform
+
+BOOL ShellExecuteEx(SHELLEXECUTEINFO* lpExecInfo) {
+    if (!lpExecInfo || !lpExecInfo->lpFile)
+        return FALSE;
+    if (platform::Hook())
+        return platform::Hook()(*lpExecInfo);
+    std::u16string file = lpExecInfo->lpFile;
+    platform::StartCommand command = platform::ResolveStart(file);
+    if (command.program.empty()) {
+        std::fprintf(stderr, "tovalo: nothing to start for %s\n",
+                     platform::detail::ToUtf8(file).c_str());
+        return FALSE;
+    }
+    QStringList arguments;
+    for (const auto& arg : command.arguments)
+        arguments << QString::fromStdString(arg);
+    if (!QProcess::startDetached(QString::fromStdString(command.program), arguments)) {
+        std::fprintf(stderr, "tovalo: could not start %s for %s\n", command.program.c_str(),
+                     platform::detail::ToUtf8(file).c_str());
+        return FALSE;
+    }
+    return TRUE;
+}

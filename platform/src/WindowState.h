@@ -1,0 +1,59 @@
+#pragma once
+
+#include <platform/CWnd.h>
+#include <platform/platform_export.h>
+
+#include <QImage>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <vector>
+
+namespace platform::detail {
+
+class WindowWidget;
+
+// What the platform keeps for one live window.
+struct PLATFORM_EXPORT WindowState {
+    CWnd* owner = nullptr;
+    HWND parent = nullptr;
+    std::vector<HWND> children;
+    UINT id = 0;
+    CString text;
+    QPointer<WindowWidget> widget;
+    // What the window shows; copies to its screen surface land here.
+    QImage screen;
+    QRect invalid;
+    bool painting = false;
+    int copies = 0;
+
+    static WindowState* Of(HWND hWnd);
+    static CWnd* Owner(HWND hWnd);
+};
+
+// The Qt widget behind a window: it turns window-system events into messages and shows the
+// window's screen image.
+class WindowWidget : public QWidget {
+public:
+    WindowWidget(HWND hWnd, QWidget* parent);
+    void Forget() { m_hWnd = nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Mouse(UINT message, QMouseEvent* event);
+    HWND m_hWnd;
+};
+
+// Virtual key code of a Qt key, 0 when the launcher has none for it.
+UINT VirtualKeyOf(int qtKey);
+
+} // namespace platform::detail

@@ -1,0 +1,140 @@
+#include "X11KeyGrab.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QGuiApplication>
+
+#include <X11/XF86keysym.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace platform::detail {
+
+namespace {
+
+struct Grab {
+    xcb_keycode_t keycode;
+    std::uint16_t modifiers;
+};
+
+void (*g_handler)(UINT) = nullptr;
+std::map<UINT, std::vector<Grab>> g_grabs;
+
+struct X11 {
+    Display* display = nullptr;
+    xcb_connection_t* connection = nullptr;
+    xcb_window_t root = 0;
+};
+
+X11 Connection() {
+    X11 x;
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return x;
+    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!native)
+        return x;
+    x.display = native->display();
+    x.connection = native->connection();
+    if (x.display && x.connection)
+        x.root = static_cast<xcb_window_t>(DefaultRootWindow(x.display));
+    return x;
+}
+
+// The keys that stand for one button: its launch key, and its desktop key.
+std::vector<std::pair<KeySym, std::uint16_t>> KeysOf(UINT vk) {
+    int n = static_cast<int>(vk - 0xC0);
+    std::vector<std::pair<KeySym, std::uint16_t>> keys{{XF86XK_Launch1 + (n - 1), 0}};
+    if (n <= 12)
+        keys.push_back({XK_F1 + (n - 1), 0});
+    else
+        keys.push_back({XK_F1 + (n - 13), ShiftMask});
+    return keys;
+}
+
+// Caps Lock and Num Lock must not stop a button from working.
+constexpr std::uint16_t kIgnored[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+constexpr std::uint16_t kRelevant = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
+
+class GrabFilter : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || !g_handler)
+            return false;
+        auto* event = static_cast<xcb_generic_event_t*>(message);
+        if ((event->response_type & ~0x80) != XCB_KEY_PRESS)
+            return false;
+        auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
+        for (auto& [vk, grabs] : g_grabs)
+            for (const Grab& g : grabs)
+                if (g.keycode == key->detail && g.modifiers == (key->state & kRelevant)) {
+                    g_handler(vk);
+                    return true;
+                }
+        return false;
+    }
+};
+
+void EnsureNativeFilter() {
+    static GrabFilter filter;
+    static bool installed = false;
+    if (!installed && qGuiApp) {
+        qGuiApp->installNativeEventFilter(&filter);
+        installed = true;
+    }
+}
+
+} // namespace
+
+void SetGrabbedKeyHandler(void (*handler)(UINT)) {
+    g_handler = handler;
+}
+
+void GrabAppKey(UINT vk) {
+    X11 x = Connection();
+    if (!x.connection || g_grabs.count(vk))
+        return;
+    EnsureNativeFilter();
+    std::vector<Grab>& grabs = g_grabs[vk];
+    for (auto [sym, modifiers] : KeysOf(vk)) {
+        KeyCode code = XKeysymToKeycode(x.display, sym);
+        if (code == 0)
+            continue;
+        bool taken = false;
+        for (std::uint16_t extra : kIgnored) {
+            auto cookie = xcb_grab_key_checked(x.connection, 1, x.root, modifiers | extra, code,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            if (xcb_generic_error_t* error = xcb_request_check(x.connection, cookie)) {
+                taken = true;
+                std::free(error);
+            }
+        }
+        if (taken)
+            std::fprintf(stderr,
+                         "tovalo: another program holds a key of button %u; it works "
+                         "only while the launcher has the focus\n",
+                         vk - 0xC0);
+        grabs.push_back(Grab{code, modifiers});
+    }
+    xcb_flush(x.connection);
+}
+
+void UngrabAppKey(UINT vk) {
+    auto it = g_grabs.find(vk);
+    if (it == g_grabs.end())
+        return;
+    X11 x = Connection();
+    if (x.connection) {
+        for (const Grab& g : it->second)
+            for (std::uint16_t extra : kIgnored)
+                xcb_ungrab_key(x.connection, g.keycode, x.root, g.modifiers | extra);
+        xcb_flush(x.connection);
+    }
+    g_grabs.erase(it);
+}
+
+} // namespace platform::detail

@@ -1,0 +1,241 @@
+#include <platform/CWnd.h>
+
+#include "WindowState.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Record {
+    std::string window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    friend bool operator==(const Record&, const Record&) = default;
+    friend std::ostream& operator<<(std::ostream& os, const Record& r) {
+        return os << r.window << ":0x" << std::hex << r.message << std::dec << "(" << r.wParam
+                  << "," << r.lParam << ")";
+    }
+};
+
+std::vector<Record> g_log;
+
+class Recorder : public CWnd {
+public:
+    explicit Recorder(std::string name, int createResult = 0)
+        : m_name(std::move(name)), m_createResult(createResult) {}
+    ~Recorder() override { DestroyWindow(); }
+
+    std::string m_name;
+    int m_createResult;
+    LRESULT m_answer = 0;
+
+protected:
+    int OnCreate(LPCREATESTRUCT cs) {
+        Log(WM_CREATE, cs->hMenu, 0);
+        return m_createResult;
+    }
+    void OnDestroy() { Log(WM_DESTROY, 0, 0); }
+    void OnPaint() { Log(WM_PAINT, 0, 0); }
+    void OnKeyDown(UINT key, UINT repeat, UINT flags) {
+        Log(WM_KEYDOWN, key, repeat);
+        Default();
+    }
+    void OnLButtonDown(UINT flags, CPoint p) { Log(WM_LBUTTONDOWN, flags, MAKELPARAM(p.x, p.y)); }
+    void OnLButtonUp(UINT flags, CPoint p) { Log(WM_LBUTTONUP, flags, MAKELPARAM(p.x, p.y)); }
+    LRESULT OnNotice(WPARAM w, LPARAM l) {
+        Log(0x1105, w, l);
+        return m_answer;
+    }
+    void Log(UINT m, WPARAM w, LPARAM l) { g_log.push_back({m_name, m, w, l}); }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Recorder, CWnd)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_PAINT()
+ON_WM_KEYDOWN()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_MESSAGE(0x1105, OnNotice)
+END_MESSAGE_MAP()
+
+// Handles one more message and leaves the rest to its base's map.
+class Filter : public Recorder {
+public:
+    using Recorder::Recorder;
+    BOOL PreTranslateMessage(MSG* msg) override {
+        if (msg->message == WM_CLOSE) {
+            Log(WM_CLOSE, 0, 0);
+            msg->message = WM_SIZE;
+        }
+        return FALSE;
+    }
+
+protected:
+    void OnSize(UINT, int, int) { Log(WM_SIZE, 0, 0); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Filter, Recorder)
+ON_WM_SIZE()
+END_MESSAGE_MAP()
+
+class Windows : public ::testing::Test {
+protected:
+    void SetUp() override { g_log.clear(); }
+};
+
+TEST_F(Windows, CreationRunsOnCreateWithTheId) {
+    Recorder top("top");
+    ASSERT_TRUE(top.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0));
+    Recorder child("child");
+    ASSERT_TRUE(child.Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, RECT{122, 7, 240, 294},
+                             &top, 3333));
+    EXPECT_EQ(g_log,
+              (std::vector<Record>{{"top", WM_CREATE, 0, 0}, {"child", WM_CREATE, 3333, 0}}));
+    EXPECT_EQ(child.GetParent(), &top);
+    EXPECT_EQ(child.GetDlgCtrlID(), 3333u);
+    RECT client;
+    child.GetClientRect(&client);
+    EXPECT_EQ(client, (RECT{0, 0, 118, 287}));
+    RECT placed;
+    child.GetWindowRect(&placed);
+    EXPECT_EQ(placed, (RECT{122, 7, 240, 294}));
+}
+
+TEST_F(Windows, RefusedCreationLeavesNoWindow) {
+    Recorder refuses("refuses", -1);
+    EXPECT_FALSE(refuses.Create(nullptr, u"x", 0, RECT{0, 0, 10, 10}, nullptr, 1));
+    EXPECT_EQ(refuses.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(g_log,
+              (std::vector<Record>{{"refuses", WM_CREATE, 1, 0}, {"refuses", WM_DESTROY, 0, 0}}));
+}
+
+TEST_F(Windows, SendIsSynchronousAndReturnsTheAnswer) {
+    Recorder parent("parent");
+    parent.m_answer = 42;
+    parent.Create(nullptr, u"p", 0, RECT{0, 0, 50, 50}, nullptr, 0);
+    Recorder child("child");
+    child.Create(nullptr, u"c", WS_CHILD, RECT{0, 0, 10, 10}, &parent, 7);
+    g_log.clear();
+    EXPECT_EQ(child.GetParent()->SendMessage(0x1105, 3, 9), 42);
+    EXPECT_EQ(g_log, (std::vector<Record>{{"parent", 0x1105, 3, 9}}));
+    EXPECT_EQ(SendMessageW(parent.GetSafeHwnd(), 0x1106, 0, 0), 0) << "unhandled: default";
+}
+
+TEST_F(Windows, DestroyingAParentDestroysItsChildrenAfterIt) {
+    Recorder parent("parent");
+    parent.Create(nullptr, u"p", 0, RECT{0, 0, 50, 50}, nullptr, 0);
+    Recorder a("a"), b("b");
+    a.Create(nullptr, u"a", WS_CHILD, RECT{0, 0, 10, 10}, &parent, 1);
+    b.Create(nullptr, u"b", WS_CHILD, RECT{0, 0, 10, 10}, &parent, 2);
+    HWND ha = a.GetSafeHwnd();
+    g_log.clear();
+    parent.DestroyWindow();
+    EXPECT_EQ(g_log,
+              (std::vector<Record>{
+                  {"parent", WM_DESTROY, 0, 0}, {"a", WM_DESTROY, 0, 0}, {"b", WM_DESTROY, 0, 0}}));
+    EXPECT_EQ(a.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(IsWindow(ha));
+    EXPECT_EQ(CWnd::FromHandle(ha), nullptr);
+    EXPECT_EQ(SendMessageW(ha, 0x1105, 0, 0), 0) << "a stale handle reaches nobody";
+}
+
+TEST_F(Windows, PaintComesOnlyForAnInvalidWindow) {
+    Recorder w("w");
+    w.Create(nullptr, u"w", 0, RECT{0, 0, 20, 20}, nullptr, 0);
+    w.UpdateWindow();
+    g_log.clear();
+    w.UpdateWindow();
+    EXPECT_TRUE(g_log.empty());
+    RECT row{0, 0, 20, 5};
+    w.InvalidateRect(&row);
+    w.UpdateWindow();
+    w.UpdateWindow();
+    EXPECT_EQ(g_log, (std::vector<Record>{{"w", WM_PAINT, 0, 0}}));
+}
+
+TEST_F(Windows, PostedMessagesPassTheFiltersOfTheirWindows) {
+    Filter top("top");
+    top.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 20, 20}, nullptr, 0);
+    g_log.clear();
+    top.PostMessage(WM_CLOSE);
+    EXPECT_TRUE(g_log.empty()) << "posted, not sent";
+    platform::PumpMessages();
+    EXPECT_EQ(g_log, (std::vector<Record>{{"top", WM_CLOSE, 0, 0}, {"top", WM_SIZE, 0, 0}}));
+    EXPECT_TRUE(IsWindow(top.GetSafeHwnd())) << "the rewritten close request closes nothing";
+    top.SendMessage(WM_CLOSE);
+    EXPECT_FALSE(IsWindow(top.GetSafeHwnd())) << "a sent close request closes by default";
+}
+
+TEST_F(Windows, TopLevelWindowsAreFoundByTitle) {
+    Recorder top("top");
+    top.Create(nullptr, u"Tovalo Setting", 0, RECT{0, 0, 20, 20}, nullptr, 0);
+    Recorder child("child");
+    child.Create(nullptr, u"GROUPWND", WS_CHILD, RECT{0, 0, 5, 5}, &top, 4444);
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo Setting"), top.GetSafeHwnd());
+    EXPECT_EQ(FindWindowW(nullptr, u"GROUPWND"), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
+}
+
+TEST_F(Windows, CaptureSendsTheReleaseToTheCapturingWindow) {
+    Recorder top("top");
+    top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
+    Recorder left("left"), right("right");
+    left.Create(nullptr, u"l", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
+    right.Create(nullptr, u"r", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    top.ShowWindow(SW_SHOW);
+    auto* leftWidget = platform::detail::WindowState::Of(left.GetSafeHwnd())->widget.data();
+    auto* rightWidget = platform::detail::WindowState::Of(right.GetSafeHwnd())->widget.data();
+    g_log.clear();
+
+    QPointF local(10, 20);
+    QMouseEvent press(QEvent::MouseButtonPress, local, leftWidget->mapToGlobal(local),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(leftWidget, &press);
+    left.SetCapture();
+    QPointF over(5, 5);
+    QMouseEvent release(QEvent::MouseButtonRelease, over, rightWidget->mapToGlobal(over),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rightWidget, &release);
+    ReleaseCapture();
+    EXPECT_EQ(g_log, (std::vector<Record>{{"left", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
+                                          {"left", WM_LBUTTONUP, 0, MAKELPARAM(55, 5)}}));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Windows, DestroyedWindowGivesUpTheCapture) {
+    Recorder w("w");
+    w.Create(nullptr, u"w", 0, RECT{0, 0, 5, 5}, nullptr, 0);
+    w.SetCapture();
+    EXPECT_EQ(GetCapture(), w.GetSafeHwnd());
+    w.DestroyWindow();
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Windows, KeysArriveAsVirtualKeyCodes) {
+    Recorder w("w");
+    w.Create(nullptr, u"w", 0, RECT{0, 0, 5, 5}, nullptr, 0);
+    auto* widget = platform::detail::WindowState::Of(w.GetSafeHwnd())->widget.data();
+    g_log.clear();
+    for (int key :
+         {Qt::Key_Down, Qt::Key_Up, Qt::Key_Return, Qt::Key_Left, Qt::Key_Right, Qt::Key_F3}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &press);
+    }
+    std::vector<WPARAM> keys;
+    for (auto& r : g_log)
+        keys.push_back(r.wParam);
+    EXPECT_EQ(keys, (std::vector<WPARAM>{0x28, 0x26, 0x0D, 0x25, 0x27, 0x72}));
+}
+
+} // namespace
