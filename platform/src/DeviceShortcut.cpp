@@ -2,6 +2,8 @@
 
 #include "Text.h"
 
+#include <platform/Device.h>
+
 #include <cctype>
 #include <fstream>
 
@@ -18,6 +20,10 @@ std::optional<DeviceShortcut> ParseShortcut(std::string_view content) {
     if (!text)
         return std::nullopt;
     std::u16string rest = *text;
+    if (auto line = rest.find_first_of(u"\r\n"); line != std::u16string::npos)
+        rest.resize(line);
+    while (!rest.empty() && rest.front() == u' ')
+        rest.erase(rest.begin());
     while (!rest.empty() && (rest.back() == u'\n' || rest.back() == u'\r' || rest.back() == u' '))
         rest.pop_back();
     DeviceShortcut shortcut;
@@ -27,6 +33,10 @@ std::optional<DeviceShortcut> ParseShortcut(std::string_view content) {
             return std::nullopt;
         shortcut.target = rest.substr(1, close - 1);
         rest = rest.substr(close + 1);
+    } else if (std::error_code ec; std::filesystem::exists(HostPath(rest), ec)) {
+        // Unquoted, the whole text may be a path with blanks rather than a path and arguments.
+        shortcut.target = rest;
+        rest.clear();
     } else {
         std::size_t space = rest.find(u' ');
         shortcut.target = rest.substr(0, space);

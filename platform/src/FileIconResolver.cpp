@@ -1,5 +1,7 @@
 #include "FileIconResolver.h"
 
+#include "DeviceShortcut.h"
+
 #include "DesktopEntry.h"
 #include "Text.h"
 #include "XdgDirs.h"
@@ -23,7 +25,6 @@ namespace {
 // Shortcuts to shortcuts are followed this far; loops end here too.
 constexpr int kMaxShortcutDepth = 8;
 // A shortcut is one short line; reading more than this is pointless.
-constexpr std::streamsize kMaxShortcutBytes = 4096;
 
 std::u16string Extension(std::u16string_view devicePath) {
     auto slash = devicePath.rfind(u'\\');
@@ -75,30 +76,6 @@ QString IconSource::Key() const {
            QString::number(static_cast<int>(own));
 }
 
-std::u16string FileIconResolver::ShortcutTarget(std::string_view text) {
-    std::size_t digits = 0;
-    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
-        ++digits;
-    if (digits == 0 || digits >= text.size() || text[digits] != '#')
-        return {};
-    std::u16string rest = FromUtf8(text.substr(digits + 1));
-    auto line = rest.find_first_of(u"\r\n");
-    if (line != std::u16string::npos)
-        rest.resize(line);
-    std::u16string_view view(rest);
-    while (!view.empty() && view.front() == u' ')
-        view.remove_prefix(1);
-    if (!view.empty() && view.front() == u'"') {
-        view.remove_prefix(1);
-        auto close = view.find(u'"');
-        return close == std::u16string_view::npos ? std::u16string()
-                                                  : std::u16string(view.substr(0, close));
-    }
-    while (!view.empty() && view.back() == u' ')
-        view.remove_suffix(1);
-    return std::u16string(view);
-}
-
 IconSource FileIconResolver::Resolve(std::u16string_view devicePath) {
     return Resolve(devicePath, 0);
 }
@@ -118,16 +95,8 @@ IconSource FileIconResolver::Resolve(std::u16string_view devicePath, int depth) 
         return exists ? FromDesktopEntry(host, ApplicationIcon()) : ApplicationIcon();
     if (ext == u".lnk") {
         if (exists && S_ISREG(st.st_mode) && depth < kMaxShortcutDepth) {
-            std::ifstream in(host, std::ios::binary);
-            std::string text(static_cast<std::size_t>(kMaxShortcutBytes), '\0');
-            in.read(text.data(), kMaxShortcutBytes);
-            text.resize(static_cast<std::size_t>(in.gcount()));
-            std::u16string target = ShortcutTarget(text);
-            // Unquoted, the whole text may be a path with blanks, or a path and arguments.
-            std::error_code ec;
-            if (auto blank = target.find(u' ');
-                blank != std::u16string::npos && !fs::exists(HostPath(target), ec))
-                target.resize(blank);
+            auto shortcut = ReadShortcut(host);
+            std::u16string target = shortcut ? shortcut->target : std::u16string();
             if (!target.empty() && target.front() == u'\\')
                 return Resolve(target, depth + 1);
         }

@@ -28,11 +28,6 @@ class FileIconResolver {
 public:
     static IconSource Resolve(std::u16string_view devicePath);
 
-    // "N#target args": the quoted target of a shortcut's text, else the whole unquoted text
-    // (the caller tells a path with blanks from one followed by arguments); empty when the
-    // text is not a shortcut.
-    static std::u16string ShortcutTarget(std::string_view text);
-
 private:
     static IconSource Resolve(std::u16string_view devicePath, int depth);
     static IconSource FromDesktopEntry(const std::filesystem::path& file, IconSource fallback);
