@@ -34,8 +34,7 @@ CString LabelOf(const CString& name) {
 } // namespace
 
 CGetExeIconInfo::~CGetExeIconInfo() {
-    for (POSITION pos = m_List.GetHeadPosition(); pos;)
-        DestroyIcon(m_List.GetNext(pos).hIcon);
+    DestroyIcons(m_List);
 }
 
 DWORD CGetExeIconInfo::InitReg() {
@@ -106,8 +105,7 @@ void CGetExeIconInfo::DeleteExe(int nIndex) {
 }
 
 void CGetExeIconInfo::ExeIconListReload() {
-    for (POSITION pos = m_List.GetHeadPosition(); pos;)
-        DestroyIcon(m_List.GetNext(pos).hIcon);
+    DestroyIcons(m_List);
     Cursor(*this).RemoveAll();
     LoadStoredPrograms();
 }

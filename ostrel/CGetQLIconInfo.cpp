@@ -16,8 +16,7 @@ ListCursor<QLICONDATA> Cursor(CGetQLIconInfo& list) {
 } // namespace
 
 CGetQLIconInfo::~CGetQLIconInfo() {
-    for (POSITION pos = m_List.GetHeadPosition(); pos;)
-        DestroyIcon(m_List.GetNext(pos).hIcon);
+    DestroyIcons(m_List);
 }
 
 void CGetQLIconInfo::InitReg() {

@@ -36,6 +36,21 @@ void WriteCounter(std::u16string_view keyPath, const WCHAR* name, int value) {
     RegKey(keyPath).WriteDword(name, value);
 }
 
+// Takes the lowest slot whose name value does not read within its limit: the slot's values
+// are written by fill in that slot's key. -1 when every slot is in use.
+template <typename Fill>
+int TakeFreeSlot(const WCHAR* base, int slots, const WCHAR* nameValue, DWORD limit, Fill fill) {
+    for (int n = 0; n < slots; ++n) {
+        RegKey key(SlotPath(base, n));
+        std::u16string existing;
+        if (key.ReadString(nameValue, limit, existing))
+            continue;
+        fill(key);
+        return n;
+    }
+    return PK_NO_SLOT;
+}
+
 } // namespace
 
 DWORD CPXRegData::InitRegistry() {
@@ -141,19 +156,14 @@ CString CPXRegData::ReturnGroupName(int nSlot) {
 }
 
 int CPXRegData::InsertRegGroups(const BYTE* pName, int nBytes, int nIconCount) {
-    for (int n = 0; n < kGroupSlots; ++n) {
-        std::u16string existing;
-        {
-            RegKey key(SlotPath(kGroupSlotBase, n));
-            if (key.ReadString(u"GroupName", kNameLimit, existing))
-                continue;
+    int slot =
+        TakeFreeSlot(kGroupSlotBase, kGroupSlots, u"GroupName", kNameLimit, [&](const RegKey& key) {
             key.WriteString(u"GroupName", pName, nBytes);
             key.WriteDword(u"IconCount", nIconCount);
-        }
+        });
+    if (slot != PK_NO_SLOT)
         WriteCounter(kGroupsKey, u"GROUPCOUNT", ++m_nGroupCount);
-        return n;
-    }
-    return PK_NO_SLOT;
+    return slot;
 }
 
 void CPXRegData::DeleteRegGroups(int nSlot) {
@@ -173,27 +183,21 @@ void CPXRegData::ModifyRegGroups(const BYTE* pName, int nBytes, int nSlot) {
 }
 
 int CPXRegData::InsertRegExe(const BYTE* pPath, int nPathBytes, const BYTE* pName, int nNameBytes) {
-    for (int n = 0; n < kExeSlots; ++n) {
-        std::u16string existing;
-        {
-            RegKey key(SlotPath(kExeSlotBase, n));
-            if (key.ReadString(u"IconName", kNameLimit, existing))
-                continue;
+    int slot =
+        TakeFreeSlot(kExeSlotBase, kExeSlots, u"IconName", kNameLimit, [&](const RegKey& key) {
             key.WriteString(u"IconName", pName, nNameBytes);
             key.WriteString(u"IconPath", pPath, nPathBytes);
             key.WriteDword(u"GroupPosition", 0);
-        }
-        WriteCounter(kExesKey, u"EXEICONCOUNT", ++m_nExeIconCount);
-        {
-            // Counted from the stored value: another instance may have changed it.
-            RegKey group0(SlotPath(kGroupSlotBase, 0));
-            m_nGroup0IconCount = 0;
-            group0.ReadDword(u"IconCount", m_nGroup0IconCount);
-            group0.WriteDword(u"IconCount", ++m_nGroup0IconCount);
-        }
-        return n;
-    }
-    return PK_NO_SLOT;
+        });
+    if (slot == PK_NO_SLOT)
+        return slot;
+    WriteCounter(kExesKey, u"EXEICONCOUNT", ++m_nExeIconCount);
+    // Counted from the stored value: another instance may have changed it.
+    RegKey group0(SlotPath(kGroupSlotBase, 0));
+    m_nGroup0IconCount = 0;
+    group0.ReadDword(u"IconCount", m_nGroup0IconCount);
+    group0.WriteDword(u"IconCount", ++m_nGroup0IconCount);
+    return slot;
 }
 
 void CPXRegData::DeleteRegExe(int nSlot, int nGroupSlot) {
@@ -223,18 +227,11 @@ void CPXRegData::ModifyRegExe(const BYTE* pName, int nBytes, int nSlot, int nOld
 }
 
 int CPXRegData::InsertRegQL(const BYTE* pPath, int nBytes) {
-    for (int n = 0; n < kQLSlots; ++n) {
-        std::u16string existing;
-        {
-            RegKey key(SlotPath(kQLSlotBase, n));
-            if (key.ReadString(u"QLPath", kPathLimit, existing))
-                continue;
-            key.WriteString(u"QLPath", pPath, nBytes);
-        }
+    int slot = TakeFreeSlot(kQLSlotBase, kQLSlots, u"QLPath", kPathLimit,
+                            [&](const RegKey& key) { key.WriteString(u"QLPath", pPath, nBytes); });
+    if (slot != PK_NO_SLOT)
         WriteCounter(kQLKey, u"QLCOUNT", ++m_nQLCount);
-        return n;
-    }
-    return PK_NO_SLOT;
+    return slot;
 }
 
 void CPXRegData::DeleteRegQL(int nSlot) {

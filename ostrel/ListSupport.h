@@ -136,6 +136,12 @@ inline int TextByteCount(const CString& text) {
     return (text.GetLength() + 1) * 2;
 }
 
+// Releases the icons a list's elements hold.
+template <typename T> void DestroyIcons(CList<T>& list) {
+    for (POSITION pos = list.GetHeadPosition(); pos;)
+        DestroyIcon(list.GetNext(pos).hIcon);
+}
+
 // The file's icon from the shell: large (0x300) or small (0x301).
 inline HICON FileIcon(const CString& path, UINT flags) {
     SHFILEINFO info;
