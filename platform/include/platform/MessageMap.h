@@ -39,7 +39,9 @@ template <auto Fn> LRESULT CallVoid(CWnd* w, WPARAM, LPARAM) {
     (Target<Fn>(w)->*Fn)();
     return 0;
 }
-template <auto Fn> LRESULT CallKey(CWnd* w, WPARAM wParam, LPARAM lParam) {
+// Handlers that take wParam and the two words of lParam: key presses (key, repeat count,
+// flags), resizes (kind, width, height) and hotkeys (id, modifiers, key).
+template <auto Fn> LRESULT CallWords(CWnd* w, WPARAM wParam, LPARAM lParam) {
     (Target<Fn>(w)->*Fn)(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
                          HIWORD(static_cast<std::uintptr_t>(lParam)));
     return 0;
@@ -47,16 +49,6 @@ template <auto Fn> LRESULT CallKey(CWnd* w, WPARAM wParam, LPARAM lParam) {
 template <auto Fn> LRESULT CallMouse(CWnd* w, WPARAM wParam, LPARAM lParam) {
     (Target<Fn>(w)->*Fn)(static_cast<UINT>(wParam),
                          CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
-    return 0;
-}
-template <auto Fn> LRESULT CallSize(CWnd* w, WPARAM wParam, LPARAM lParam) {
-    (Target<Fn>(w)->*Fn)(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-                         HIWORD(static_cast<std::uintptr_t>(lParam)));
-    return 0;
-}
-template <auto Fn> LRESULT CallHotKey(CWnd* w, WPARAM wParam, LPARAM lParam) {
-    (Target<Fn>(w)->*Fn)(static_cast<UINT>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
-                         HIWORD(static_cast<std::uintptr_t>(lParam)));
     return 0;
 }
 template <auto Fn> LRESULT CallMessage(CWnd* w, WPARAM wParam, LPARAM lParam) {
@@ -98,7 +90,7 @@ protected:                                                                      
 #define ON_WM_CLOSE()                                                                              \
     ::platform::MessageEntry{WM_CLOSE, 0, 0, &::platform::CallVoid<&ThisClass::OnClose>},
 #define ON_WM_KEYDOWN()                                                                            \
-    ::platform::MessageEntry{WM_KEYDOWN, 0, 0, &::platform::CallKey<&ThisClass::OnKeyDown>},
+    ::platform::MessageEntry{WM_KEYDOWN, 0, 0, &::platform::CallWords<&ThisClass::OnKeyDown>},
 #define ON_WM_LBUTTONDOWN()                                                                        \
     ::platform::MessageEntry{WM_LBUTTONDOWN, 0, 0,                                                 \
                              &::platform::CallMouse<&ThisClass::OnLButtonDown>},
@@ -108,9 +100,9 @@ protected:                                                                      
     ::platform::MessageEntry{WM_LBUTTONDBLCLK, 0, 0,                                               \
                              &::platform::CallMouse<&ThisClass::OnLButtonDblClk>},
 #define ON_WM_SIZE()                                                                               \
-    ::platform::MessageEntry{WM_SIZE, 0, 0, &::platform::CallSize<&ThisClass::OnSize>},
+    ::platform::MessageEntry{WM_SIZE, 0, 0, &::platform::CallWords<&ThisClass::OnSize>},
 #define ON_WM_HOTKEY()                                                                             \
-    ::platform::MessageEntry{WM_HOTKEY, 0, 0, &::platform::CallHotKey<&ThisClass::OnHotKey>},
+    ::platform::MessageEntry{WM_HOTKEY, 0, 0, &::platform::CallWords<&ThisClass::OnHotKey>},
 #define ON_MESSAGE(message, memberFn)                                                              \
     ::platform::MessageEntry{message, 0, 0, &::platform::CallMessage<&ThisClass::memberFn>},
 #define ON_COMMAND(id, memberFn)                                                                   \
