@@ -38,6 +38,7 @@ struct RECT {
     friend bool operator==(const RECT&, const RECT&) = default;
 };
 using LPRECT = RECT*;
+using LPCRECT = const RECT*;
 
 struct POINT {
     LONG x = 0;
