@@ -3,6 +3,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -34,8 +35,29 @@ void CopyRow(const PixelView& dst, int xd, int yd, const PixelView& src, int xs,
                      static_cast<std::size_t>(count) * dst.bytesPerPixel);
         return;
     }
-    for (int i = 0; i < count; ++i)
-        dst.Write(xd + i, yd, src.Read(xs + i, ys));
+    BYTE* d = dst.At(xd, yd);
+    const BYTE* s = src.At(xs, ys);
+    if (count <= 0)
+        return;
+    // Whole 4-byte words, the last pixel alone so that nothing past the row is touched; a
+    // 3-byte write of one word's low bytes is overwritten by the next pixel.
+    const int last = count - 1;
+    if (dst.bytesPerPixel == 4) {
+        for (int i = 0; i < last; ++i) {
+            std::uint32_t v;
+            std::memcpy(&v, s + 3 * i, 4);
+            v |= 0xFF000000u;
+            std::memcpy(d + 4 * i, &v, 4);
+        }
+        d[4 * last] = s[3 * last];
+        d[4 * last + 1] = s[3 * last + 1];
+        d[4 * last + 2] = s[3 * last + 2];
+        d[4 * last + 3] = 0xFF;
+    } else {
+        for (int i = 0; i < last; ++i)
+            std::memcpy(d + 3 * i, s + 4 * i, 4);
+        std::memcpy(d + 3 * last, s + 4 * last, 3);
+    }
 }
 
 // A private copy of a source that is also the destination, so that overlapping copies read
