@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageWriter>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -51,14 +52,13 @@ QByteArray ReadData(const fs::path& path) {
 // Red top left, green top right, blue bottom left, white bottom right.
 QImage Quadrants(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const bool right = x >= width / 2;
-            const bool bottom = y >= height / 2;
-            const QColor& c = bottom ? (right ? kWhite : kBlue) : (right ? kGreen : kRed);
-            image.setPixel(x, y, c.rgb());
-        }
-    }
+    const int w = width / 2;
+    const int h = height / 2;
+    QPainter painter(&image);
+    painter.fillRect(0, 0, w, h, kRed);
+    painter.fillRect(w, 0, width - w, h, kGreen);
+    painter.fillRect(0, h, w, height - h, kBlue);
+    painter.fillRect(w, h, width - w, height - h, kWhite);
     return image;
 }
 
@@ -303,6 +303,14 @@ TEST(ImageDecoderScaling, LargeJpegIsReducedToFit) {
     }
 }
 
+TEST(ImageDecoderScaling, JpegTooLargeForMemoryIsReducedWhileDecoding) {
+    // 128 MB at full size, beyond what any handler may allocate for one picture.
+    const QImage image = Decode(Encode(Quadrants(8192, 4096), "JPEG"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(1536, 768)); // 8192 * 768 / 4096
+    ExpectQuadrants(image, 48);
+}
+
 TEST(ImageDecoderScaling, BmpWithinTheMemoryBudgetIsReducedAfterDecoding) {
     const QImage image = Decode(Encode(Quadrants(3000, 1000), "BMP"));
     ASSERT_FALSE(image.isNull());
@@ -321,12 +329,14 @@ TEST(ImageDecoderScaling, SmallLimitsApplyToEveryFormat) {
 
 TEST(ImageDecoderScaling, OversizedHeadersAreRefusedBeforeDecoding) {
     // Decoding these at full size would take 100 MB, 14 GB and 16 GB; their handlers cannot
-    // reduce while decoding, and most of their data is missing anyway.
+    // reduce while decoding (and most of their data is missing).
     for (const char* name :
          {"image-claims-5000x5000.bmp", "image-claims-60000x60000.bmp", "image-huge-screen.gif"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(Decode(ReadData(kData / "malformed" / name)).isNull());
     }
+    // PNG accepts a scaled size but decodes the full picture first.
+    EXPECT_TRUE(Decode(Encode(Quadrants(5000, 5000), "PNG")).isNull());
     // A progressive JPEG holds coefficients for its whole picture while decoding.
     EXPECT_TRUE(Decode(ReadData(kData / "malformed" / "image-huge-progressive.jpg")).isNull());
 }
