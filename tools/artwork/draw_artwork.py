@@ -364,7 +364,7 @@ def draw_arrow(pointing_up):
 LOGO_FILL_TOP = (255, 255, 255)
 LOGO_FILL_BOTTOM = (205, 190, 250)
 LOGO_EDGE = (52, 28, 120)
-LOGO_SHADOW = (120, 112, 150)
+LOGO_SHADOW = (84, 72, 122)
 
 
 def draw_logo():
@@ -396,12 +396,28 @@ def draw_logo():
 
 SKIN_TOP = (205, 217, 232)
 SKIN_BOTTOM = (243, 245, 249)
-PANEL = (250, 251, 253)
+PANEL_TOP = (252, 253, 255)
+PANEL_BOTTOM = (245, 247, 251)
+PANEL_SHADOW = (70, 84, 120)
 PANEL_EDGE = (170, 184, 206)
 WHEEL_DISC = (236, 240, 247)
 WHEEL_RIM = (160, 174, 200)
 WELL = (222, 228, 238)
 WELL_EDGE = (182, 194, 214)
+
+
+def draw_panel(canvas, rect, radius, opacity):
+    """A lighter rounded sheet with a thin edge and a soft shadow below and to the left."""
+    left, top, right, bottom = rect
+    for y in range(max(0, top - 6), min(canvas.height, bottom + 7)):
+        shade = mix(PANEL_TOP, PANEL_BOTTOM, y / (canvas.height - 1))
+        for x in range(max(0, left - 6), min(canvas.width, right + 7)):
+            d = rounded_rect_distance(x + 0.5, y + 0.5, rect, radius)
+            if d > 0:
+                shadow = rounded_rect_distance(x + 1.5, y - 0.5, rect, radius)
+                canvas.blend(x, y, PANEL_SHADOW, smooth(3.5, 0.0, shadow) * 0.16)
+            canvas.blend(x, y, PANEL_EDGE, cover(abs(d) - 0.5) * 0.9)
+            canvas.blend(x, y, shade, cover(d + 1.0) * opacity)
 
 
 def draw_skin():
@@ -415,14 +431,10 @@ def draw_skin():
                 base = mix(base, (255, 255, 255), 0.22)
             canvas.set(x, y, base)
 
-    # The icon grid's panel on the right half, rounded at its left corners.
+    # The icon grid's panel on the right half, rounded at its left corners (its right and
+    # bottom edges lie beyond the picture).
     left, top, right, bottom = ICON_GRID
-    panel = (left - 1, top - 3, right + 12, bottom + 12)
-    for y in range(SCREEN_H):
-        for x in range(left - 4, SCREEN_W):
-            d = rounded_rect_distance(x + 0.5, y + 0.5, panel, 9)
-            canvas.blend(x, y, PANEL_EDGE, cover(abs(d) - 0.5) * 0.9)
-            canvas.blend(x, y, PANEL, cover(d + 1.0) * 0.85)
+    draw_panel(canvas, (left - 1, top - 3, right + 12, bottom + 12), 9, 0.85)
 
     # The wheel of group names: a soft disc with its rim and faint spokes.
     sel_left, sel_top, sel_right, sel_bottom = SELECTOR
@@ -433,6 +445,9 @@ def draw_skin():
         for x in range(0, list_right + 5):
             px, py = x + 0.5, y + 0.5
             dist = math.hypot(px - cx, py - cy)
+            if dist > radius:
+                shadow = math.hypot(px - cx + 1, py - cy - 1) - radius
+                canvas.blend(x, y, PANEL_SHADOW, smooth(3.5, 0.0, shadow) * 0.16)
             canvas.blend(x, y, WHEEL_DISC, cover(dist - radius) * 0.8)
             canvas.blend(x, y, WHEEL_RIM, cover(abs(dist - radius) - 0.6) * 0.8)
             canvas.blend(x, y, WHEEL_RIM, cover(abs(dist - radius + 4) - 0.4) * 0.25)
@@ -453,12 +468,7 @@ def draw_skin():
 
     # The quick-launch bar: a panel with one well per cell.
     q_left, q_top, q_right, q_bottom = QUICK_BAR
-    q_panel = (q_left - 4, q_top - 4, q_right + 4, q_bottom + 4)
-    for y in range(q_top - 6, q_bottom + 7):
-        for x in range(q_left - 6, q_right + 7):
-            d = rounded_rect_distance(x + 0.5, y + 0.5, q_panel, 6)
-            canvas.blend(x, y, PANEL_EDGE, cover(abs(d) - 0.5) * 0.8)
-            canvas.blend(x, y, PANEL, cover(d + 1.0) * 0.7)
+    draw_panel(canvas, (q_left - 4, q_top - 4, q_right + 4, q_bottom + 4), 6, 0.7)
     for cell in range(15):
         cl, ct = q_left + 25 * (cell % 3), q_top + 25 * (cell // 3)
         well = (cl, ct, cl + 20, ct + 20)
@@ -641,6 +651,15 @@ def main():
         write(os.path.join(p, "skin.png"), png_rgba(enlarge(skin, 3)))
         screen = main_screen(skin, logo, up, down)
         write(os.path.join(p, "screen.png"), png_rgba(enlarge(screen, 3)))
+        # The keyed pictures over a light, a mid-tone and a dark background.
+        strips = []
+        for bg in ((236, 240, 247), (128, 138, 150), (40, 44, 56)):
+            strip = [[bg] * (LOGO_W + 2 * ARROW + 12) for _ in range(LOGO_H + 4)]
+            keyed_over(strip, logo, (2, 2))
+            keyed_over(strip, up, (LOGO_W + 6, 3))
+            keyed_over(strip, down, (LOGO_W + ARROW + 9, 3))
+            strips += strip
+        write(os.path.join(p, "over.png"), png_rgba(enlarge(strips, 6)))
         icons = [compose_icon_over(icon32, bg) for bg in ((255, 255, 255), (60, 60, 70))]
         small = [compose_icon_over(icon16, bg) for bg in ((255, 255, 255), (60, 60, 70))]
         write(os.path.join(p, "icon32.png"), png_rgba(enlarge(
