@@ -73,9 +73,6 @@ class Canvas:
         self.width, self.height = width, height
         self.px = [[tuple(fill) for _ in range(width)] for _ in range(height)]
 
-    def get(self, x, y):
-        return self.px[y][x]
-
     def set(self, x, y, colour):
         if 0 <= x < self.width and 0 <= y < self.height:
             self.px[y][x] = tuple(colour)
@@ -186,17 +183,16 @@ def gif(rows, first_colour):
     """GIF89a with one global palette and one image. first_colour takes palette index 0 (the
     background). No transparency is declared: the key colour must arrive as a real colour."""
     height, width = len(rows), len(rows[0])
-    palette = [first_colour]
+    lookup = {first_colour: 0}
     for row in rows:
         for c in row:
-            if c not in palette:
-                palette.append(c)
-    if len(palette) > 256:
+            lookup.setdefault(c, len(lookup))
+    if len(lookup) > 256:
         raise ValueError("more than 256 colours in a GIF picture")
+    palette = sorted(lookup, key=lookup.get)
+    indices = [lookup[c] for row in rows for c in row]
     bits = max(1, (len(palette) - 1).bit_length())
     palette += [(0, 0, 0)] * ((1 << bits) - len(palette))
-    lookup = {c: i for i, c in enumerate(palette) if c not in palette[:i]}
-    indices = [lookup[c] for row in rows for c in row]
     min_size = max(2, bits)
 
     screen = struct.pack("<6sHHBBB", b"GIF89a", width, height, 0x80 | 0x70 | (bits - 1), 0, 0)
@@ -321,8 +317,7 @@ ARROW_GLYPH = (255, 255, 255)
 
 
 def arrow_glyph(pointing_up):
-    """The triangle: 9 wide and 5 high at 45 degrees, its centre a little above the button's
-    centre for the up arrow and below it for the down arrow, as the eye expects."""
+    """The triangle: 9 wide and 5 high at 45 degrees, on rows 5 to 9 of the button."""
     cells = set()
     for k in range(5):
         y = 5 + k if pointing_up else 9 - k
