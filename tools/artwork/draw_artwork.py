@@ -53,7 +53,7 @@ def smooth(edge0, edge1, x):
 
 
 def cover(distance):
-    """Pixel coverage of a shape from the signed distance (pixels, negative inside) of its centre."""
+    """Pixel coverage from the signed distance (pixels, negative inside) of its centre."""
     return clamp(0.5 - distance)
 
 
