@@ -1,0 +1,17 @@
+# cmake -DOUTPUT=<file.cpp> -DNAMESPACE=<ns> -DFILES=<Name=path;Name=path> -P EmbedFiles.cmake
+# Writes each file's bytes as an array <Name> with its length <Name>Size.
+set(text "// Generated from the program's resource files; do not edit.\n#include <cstddef>\n\nnamespace ${NAMESPACE} {\n")
+foreach(entry IN LISTS FILES)
+    string(REPLACE "=" ";" pair "${entry}")
+    list(GET pair 0 name)
+    list(GET pair 1 path)
+    file(READ "${path}" hex HEX)
+    string(LENGTH "${hex}" digits)
+    math(EXPR size "${digits} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(APPEND text "extern const unsigned char ${name}[] = {${bytes}};\n")
+    string(APPEND text "extern const std::size_t ${name}Size = ${size};\n")
+endforeach()
+string(APPEND text "} // namespace ${NAMESPACE}\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <platform/CPropertySheet.h>
+
+class CTovaloView;
+
+// The settings window, titled "Tovalo Setting"; the rest of the program finds an open sheet
+// by that title.
+class CSettingPSheet : public CPropertySheet {
+public:
+    explicit CSettingPSheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr,
+                            UINT iSelectPage = 0);
+    // The view whose lists and windows the pages work on.
+    void SetView(CTovaloView* pView) { m_pView = pView; }
+
+private:
+    CTovaloView* m_pView = nullptr;
+};
+
+inline constexpr const WCHAR* kSettingTitle = u"Tovalo Setting";

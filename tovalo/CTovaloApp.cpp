@@ -1,0 +1,36 @@
+#include "CTovaloApp.h"
+
+#include "Resources.h"
+
+BOOL CTovaloApp::InitInstance() {
+    // One launcher per device: a second start brings the first to the front and ends.
+    if (HWND running = FindWindowW(nullptr, kFrameTitle)) {
+        SetForegroundWindow(running);
+        return FALSE;
+    }
+    RegisterResources();
+    m_pDoc = std::make_unique<CTovaloDoc>();
+    m_pDoc->OnNewDocument();
+    m_pFrame = std::make_unique<CMainFrame>();
+    if (!m_pFrame->Create(nullptr, kFrameTitle, 0, RECT{0, 26, 240, 320}, nullptr, 0))
+        return FALSE;
+    m_pView = std::make_unique<CTovaloView>();
+    CRect client;
+    m_pFrame->GetClientRect(&client);
+    if (!m_pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, client, m_pFrame.get(),
+                         AFX_IDW_PANE_FIRST))
+        return FALSE;
+    m_pFrame->SetActiveView(m_pView.get());
+    m_pView->OnInitialUpdate();
+    m_pMainWnd = m_pFrame.get();
+    m_pFrame->ShowWindow(SW_SHOW);
+    m_pFrame->UpdateWindow();
+    return TRUE;
+}
+
+int CTovaloApp::ExitInstance() {
+    m_pView.reset();
+    m_pFrame.reset();
+    m_pDoc.reset();
+    return CWinApp::ExitInstance();
+}

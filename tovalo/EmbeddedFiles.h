@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstddef>
+
+// Files built into the program (generated from tovalo/res at build time).
+namespace tovalo::res {
+extern const unsigned char DefaultSkin[];
+extern const std::size_t DefaultSkinSize;
+extern const unsigned char TrayIcon[];
+extern const std::size_t TrayIconSize;
+} // namespace tovalo::res

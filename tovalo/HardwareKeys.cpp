@@ -1,0 +1,37 @@
+#include "HardwareKeys.h"
+
+#include <platform/Hotkeys.h>
+#include <platform/Registry.h>
+
+namespace {
+
+constexpr const WCHAR* kLauncherKey = u"Software\\NorviSoft\\NorviLuncher";
+using ReleaseFunction = BOOL (*)(UINT fsModifiers, UINT vk);
+
+} // namespace
+
+bool ClaimHardwareKey(HWND hWnd, UINT nCode) {
+    HMODULE core = LoadLibraryW(u"coredll.dll");
+    const auto release =
+        core ? reinterpret_cast<ReleaseFunction>(GetProcAddress(core, "UnregisterFunc1"))
+             : nullptr;
+    // Without the release function the key is still bound; whatever held it keeps it too.
+    bool released = release && release(MOD_WIN, nCode);
+    const bool registered =
+        RegisterHotKey(hWnd, static_cast<int>(nCode), MOD_WIN, nCode) != FALSE;
+    if (core)
+        FreeLibrary(core);
+    return released && registered;
+}
+
+void ReadKeyNumber(const WCHAR* valueName, int& number) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kLauncherKey, &key) != ERROR_SUCCESS)
+        return;
+    DWORD value = 0, size = sizeof value, type = 0;
+    if (RegQueryValueExW(key, valueName, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+            ERROR_SUCCESS &&
+        size == sizeof value)
+        number = static_cast<int>(value);
+    RegCloseKey(key);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <platform/Handles.h>
+
+// Hardware button numbers 1 to 15 stand for key codes 0xC1 to 0xCF.
+inline constexpr UINT kFirstHardwareKey = 0xC1;
+inline constexpr UINT kLastHardwareKey = 0xCF;
+inline constexpr UINT kHardwareKeyBase = 0xC0;
+
+// Takes the key away from whichever window holds it and binds it to hWnd; true when both
+// steps succeed.
+bool ClaimHardwareKey(HWND hWnd, UINT nCode);
+// The stored key number of a root value ("SetKey", "HideKey"); `number` is left as it was
+// when the value is absent.
+void ReadKeyNumber(const WCHAR* valueName, int& number);
