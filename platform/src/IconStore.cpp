@@ -1,5 +1,6 @@
 #include "IconStore.h"
 
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -89,3 +90,21 @@ std::size_t LiveIconCount() {
 }
 
 } // namespace platform::detail
+
+namespace platform {
+
+HICON CreateIconFromPixels(int width, int height, const DWORD* argb) {
+    if (width <= 0 || height <= 0 || width > 256 || height > 256 || !argb)
+        return nullptr;
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), argb + static_cast<std::size_t>(y) * width,
+                    static_cast<std::size_t>(width) * 4);
+    return detail::CreateIconHandle(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+}
+
+int LiveIconCount() {
+    return static_cast<int>(detail::LiveIconCount());
+}
+
+} // namespace platform

@@ -35,8 +35,8 @@ public:
                 DWORD dwRop);
     BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                     int nSrcWidth, int nSrcHeight, DWORD dwRop);
-    BOOL TransparentImage(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc,
-                          int ySrc, int nSrcWidth, int nSrcHeight, COLORREF crTransparent);
+    BOOL TransparentImage(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                          int nSrcWidth, int nSrcHeight, COLORREF crTransparent);
     void FillSolidRect(LPCRECT lpRect, COLORREF clr);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
     void FillRect(LPCRECT lpRect, CBrush* pBrush);

@@ -20,6 +20,11 @@ public:
     int GetObject(int nCount, LPVOID lpObject) const;
 
     HGDIOBJ m_hObject = nullptr;
+
+protected:
+    // Wrappers made by FromHandle do not own their handle.
+    bool m_bTemporary = false;
+    template <class T> friend T* FromHandleOf(HGDIOBJ hObject);
 };
 
 class PLATFORM_EXPORT CBitmap : public CGdiObject {

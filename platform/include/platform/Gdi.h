@@ -135,8 +135,8 @@ PLATFORM_EXPORT BOOL LineTo(HDC hDC, int nXEnd, int nYEnd);
 
 // Text in the system font. Lines break only at CR LF. DT_CALCRECT keeps the rectangle's left
 // and top and sets its right and bottom to the text's extent.
-PLATFORM_EXPORT int DrawTextW(HDC hDC, LPCWSTR lpString, int nCount, LPRECT lpRect,
-                              UINT uFormat);
+PLATFORM_EXPORT int DrawTextW(HDC hDC, LPCWSTR lpString, int nCount, LPRECT lpRect, UINT uFormat);
+PLATFORM_EXPORT BOOL GetTextExtentPoint32W(HDC hDC, LPCWSTR lpString, int c, SIZE* lpSize);
 PLATFORM_EXPORT int SetBkMode(HDC hDC, int iBkMode);
 PLATFORM_EXPORT int GetBkMode(HDC hDC);
 PLATFORM_EXPORT COLORREF SetTextColor(HDC hDC, COLORREF crColor);

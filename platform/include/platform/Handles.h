@@ -7,8 +7,8 @@ struct HWND__;
 using HWND = HWND__*;
 struct HDC__;
 using HDC = HDC__*;
-struct HGDIOBJ__;
-using HGDIOBJ = HGDIOBJ__*;
+// Any drawing object's handle converts to a general one, as on the device.
+using HGDIOBJ = void*;
 struct HBITMAP__;
 using HBITMAP = HBITMAP__*;
 struct HPEN__;

@@ -28,3 +28,12 @@ struct SHFILEINFO {
 PLATFORM_EXPORT DWORD_PTR SHGetFileInfo(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFO* psfi,
                                         UINT cbFileInfo, UINT uFlags);
 PLATFORM_EXPORT BOOL DestroyIcon(HICON hIcon);
+
+namespace platform {
+
+// An icon from its pixels, 0xAARRGGBB row by row (not premultiplied); alpha 0 is the mask.
+PLATFORM_EXPORT HICON CreateIconFromPixels(int width, int height, const DWORD* argb);
+// Icons made and not yet destroyed, for leak checks.
+PLATFORM_EXPORT int LiveIconCount();
+
+} // namespace platform

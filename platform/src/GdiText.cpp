@@ -1,0 +1,171 @@
+#include "GdiObjects.h"
+
+#include "Application.h"
+#include "IconStore.h"
+#include "SystemFont.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+using namespace platform::detail;
+
+namespace {
+
+// Runs `paint` with a painter over the surface's pixels. Surfaces QPainter cannot draw on
+// directly (24-bit bottom-up bitmaps) are painted through a 32-bit copy of the area.
+template <class Paint> bool PaintOn(HDC dc, QRect area, Paint paint) {
+    if (QImage* image = PaintableImageOf(dc)) {
+        QPainter painter(image);
+        paint(painter);
+        painter.end();
+        ShowPainted(dc, area);
+        return true;
+    }
+    PixelView view = ViewOf(dc);
+    if (!view.Valid())
+        return false;
+    area &= QRect(0, 0, view.width, view.height);
+    if (area.isEmpty())
+        return true;
+    QImage scratch(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(scratch.scanLine(y));
+        for (int x = 0; x < area.width(); ++x)
+            row[x] = 0xFF000000u | view.Read(area.left() + x, area.top() + y);
+    }
+    QPainter painter(&scratch);
+    painter.translate(-area.topLeft());
+    paint(painter);
+    painter.end();
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x)
+            view.Write(area.left() + x, area.top() + y, row[x] & 0xFFFFFF);
+    }
+    return true;
+}
+
+QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+std::vector<QString> SplitLines(std::u16string_view text, bool singleLine) {
+    std::vector<QString> lines;
+    if (singleLine) {
+        lines.push_back(QString::fromStdU16String(std::u16string(text)));
+        return lines;
+    }
+    for (;;) {
+        const std::size_t br = text.find(u"\r\n");
+        lines.push_back(QString::fromStdU16String(std::u16string(text.substr(0, br))));
+        if (br == std::u16string_view::npos)
+            return lines;
+        text.remove_prefix(br + 2);
+    }
+}
+
+} // namespace
+
+BOOL GetTextExtentPoint32W(HDC hDC, LPCWSTR lpString, int c, SIZE* lpSize) {
+    if (!LookupDc(hDC) || !lpString || !lpSize || c < 0)
+        return FALSE;
+    QFontMetrics metrics(SystemFont());
+    const QString text = QString::fromStdU16String(std::u16string(lpString, c));
+    *lpSize = SIZE{metrics.horizontalAdvance(text), metrics.height()};
+    return TRUE;
+}
+
+int DrawTextW(HDC hDC, LPCWSTR lpString, int nCount, LPRECT lpRect, UINT uFormat) {
+    GdiDc* dc = LookupDc(hDC);
+    if (!dc || !lpString || !lpRect)
+        return 0;
+    const std::u16string_view text =
+        nCount < 0 ? std::u16string_view(lpString) : std::u16string_view(lpString, nCount);
+    const QFont& font = SystemFont();
+    const QFontMetrics metrics(font);
+    const std::vector<QString> lines = SplitLines(text, (uFormat & DT_SINGLELINE) != 0);
+    const int lineHeight = metrics.height();
+    const int height = lineHeight * static_cast<int>(lines.size());
+    std::vector<int> widths;
+    int widest = 0;
+    for (const QString& line : lines) {
+        widths.push_back(metrics.horizontalAdvance(line));
+        widest = std::max(widest, widths.back());
+    }
+    if (uFormat & DT_CALCRECT) {
+        lpRect->right = lpRect->left + widest;
+        lpRect->bottom = lpRect->top + height;
+        return height;
+    }
+    const QRect box(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                    lpRect->bottom - lpRect->top);
+    const bool clip = (uFormat & DT_NOCLIP) == 0;
+    const QRect area =
+        clip ? box
+             : box.united(QRect(box.left() - widest, box.top(), box.width() + 2 * widest, height));
+    const COLORREF textColor = dc->textColor, bkColor = dc->bkColor;
+    const bool opaque = dc->bkMode == OPAQUE;
+    PaintOn(hDC, area, [&](QPainter& painter) {
+        if (clip)
+            painter.setClipRect(box);
+        painter.setFont(font);
+        painter.setPen(ToQColor(textColor));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            int x = box.left();
+            if (uFormat & DT_RIGHT)
+                x = lpRect->right - widths[i];
+            else if (uFormat & DT_CENTER)
+                x = box.left() + (box.width() - widths[i]) / 2;
+            const int y = box.top() + static_cast<int>(i) * lineHeight;
+            if (opaque)
+                painter.fillRect(QRect(x, y, widths[i], lineHeight), ToQColor(bkColor));
+            painter.drawText(QPoint(x, y + metrics.ascent()), lines[i]);
+        }
+    });
+    return height;
+}
+
+int SetBkMode(HDC hDC, int iBkMode) {
+    GdiDc* dc = LookupDc(hDC);
+    if (!dc || (iBkMode != TRANSPARENT && iBkMode != OPAQUE))
+        return 0;
+    return std::exchange(dc->bkMode, iBkMode);
+}
+
+int GetBkMode(HDC hDC) {
+    GdiDc* dc = LookupDc(hDC);
+    return dc ? dc->bkMode : 0;
+}
+
+COLORREF SetTextColor(HDC hDC, COLORREF crColor) {
+    GdiDc* dc = LookupDc(hDC);
+    return dc ? std::exchange(dc->textColor, crColor) : CLR_INVALID;
+}
+
+COLORREF SetBkColor(HDC hDC, COLORREF crColor) {
+    GdiDc* dc = LookupDc(hDC);
+    return dc ? std::exchange(dc->bkColor, crColor) : CLR_INVALID;
+}
+
+BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
+    const QImage* icon = IconImage(hIcon);
+    if (!icon || !LookupDc(hDC))
+        return FALSE;
+    const QImage picture = *icon;
+    return PaintOn(hDC, QRect(QPoint(X, Y), picture.size()),
+                   [&](QPainter& painter) { painter.drawImage(X, Y, picture); })
+               ? TRUE
+               : FALSE;
+}
+
+namespace platform {
+
+int SystemFontLineHeight() {
+    return QFontMetrics(detail::SystemFont()).height();
+}
+
+} // namespace platform

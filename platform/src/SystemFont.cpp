@@ -1,0 +1,54 @@
+#include "SystemFont.h"
+
+#include "Application.h"
+
+#include <platform/Device.h>
+
+#include <QFontDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+
+namespace platform::detail {
+namespace {
+
+// About 12 pixels a line, as on the device.
+constexpr int kPixelSize = 10;
+
+QString LoadFamily() {
+    namespace fs = std::filesystem;
+    const fs::path module = platform::HostPath(platform::ModuleDirectory());
+    const fs::path candidates[] = {
+        module / ".." / "share" / "tovalo" / "fonts" / "DejaVuSans.ttf",
+        module / "fonts" / "DejaVuSans.ttf",
+        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    };
+    for (const fs::path& path : candidates) {
+        std::error_code ec;
+        if (!fs::is_regular_file(path, ec))
+            continue;
+        const int id = QFontDatabase::addApplicationFont(QString::fromStdString(path.string()));
+        if (id >= 0) {
+            const QStringList families = QFontDatabase::applicationFontFamilies(id);
+            if (!families.isEmpty())
+                return families.front();
+        }
+    }
+    return QStringLiteral("DejaVu Sans");
+}
+
+} // namespace
+
+const QFont& SystemFont() {
+    static const QFont font = [] {
+        EnsureApplication();
+        QFont f(LoadFamily());
+        f.setPixelSize(kPixelSize);
+        f.setStyleStrategy(QFont::NoFontMerging);
+        return f;
+    }();
+    return font;
+}
+
+} // namespace platform::detail

@@ -1,0 +1,76 @@
+#include <thandel/CAlphaBlend.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+struct Surface {
+    CDC dc;
+    CBitmap bitmap;
+    CBitmap* previous = nullptr;
+    Surface(int w, int h, COLORREF fill) {
+        dc.CreateCompatibleDC(nullptr);
+        bitmap.CreateCompatibleBitmap(&dc, w, h);
+        previous = dc.SelectObject(&bitmap);
+        dc.FillSolidRect(0, 0, w, h, fill);
+    }
+    ~Surface() { dc.SelectObject(previous); }
+};
+
+// The band sizes of the windows and a whole screen, each beside a block copy of the same
+// rectangle; the ratio is the blend's time over the copy's.
+void BM_DoAlphaBlend(benchmark::State& state) {
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    Surface dst(w, h, RGB(255, 255, 255)), src(w, h, RGB(252, 148, 54));
+    CAlphaBlend blend;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(blend.DoAlphaBlend(&dst.dc, 0, 0, w, h, &src.dc, 0, 0, w, h, 130));
+    state.SetBytesProcessed(state.iterations() * w * h * 3);
+}
+
+void BM_BitBlt(benchmark::State& state) {
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    Surface dst(w, h, RGB(255, 255, 255)), src(w, h, RGB(252, 148, 54));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(dst.dc.BitBlt(0, 0, w, h, &src.dc, 0, 0, SRCCOPY));
+}
+
+#define SIZES Args({118, 12})->Args({103, 20})->Args({118, 37})->Args({240, 294})
+BENCHMARK(BM_DoAlphaBlend)->SIZES;
+BENCHMARK(BM_BitBlt)->SIZES;
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const std::string name = run.benchmark_name();
+            const std::string size = name.substr(name.find('/'));
+            if (name.rfind("BM_DoAlphaBlend", 0) == 0)
+                m_blend[size] = run.GetAdjustedRealTime();
+            else if (name.rfind("BM_BitBlt", 0) == 0)
+                m_copy[size] = run.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const auto& [size, blend] : m_blend)
+            if (m_copy.count(size))
+                std::printf("ratio DoAlphaBlend/BitBlt %-10s %6.2f\n", size.c_str(),
+                            blend / m_copy[size]);
+    }
+
+private:
+    std::map<std::string, double> m_blend, m_copy;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+}
