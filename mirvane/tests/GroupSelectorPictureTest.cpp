@@ -131,16 +131,4 @@ TEST_F(SelectorPicture, EmptyListShowsTheSkinAndArrowsOnly) {
     EXPECT_EQ(m_wnd->CurGroup(), 0);
 }
 
-TEST_F(SelectorPicture, SavedForLooking) {
-    AddGroups({u"etc.", u"Games", u"Office", u"Internet Explorer Favorites", u"Media", u"Tools",
-               u"System", u"MyFavorite"});
-    ASSERT_TRUE(Open(20, 5, 1));
-    auto rest = PictureFolder() / "GroupSelector.png";
-    EXPECT_TRUE(platform::SaveWindowImage(m_wnd->GetSafeHwnd(), rest.c_str()));
-    m_wnd->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
-    auto turned = PictureFolder() / "GroupSelectorTurned.png";
-    EXPECT_TRUE(platform::SaveWindowImage(m_wnd->GetSafeHwnd(), turned.c_str()));
-    EXPECT_TRUE(std::filesystem::exists(turned));
-}
-
 } // namespace
