@@ -24,6 +24,10 @@ public:
     }
 };
 
+std::filesystem::path DeviceFolder() {
+    return std::filesystem::temp_directory_path() / ("tovalo-selector-" + std::to_string(getpid()));
+}
+
 struct Screen {
     CWnd view;
     CGetGroupIconInfo groups;
@@ -92,4 +96,11 @@ BENCHMARK(PlainWindowCopy)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(DeviceFolder(), ec);
+    return 0;
+}
