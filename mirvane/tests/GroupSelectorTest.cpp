@@ -76,10 +76,6 @@ TEST(RimWalk, TenGroupsAtRestDrawTheNearestFive) {
                  {{0, 0}, {1, -36}, {2, -72}, {8, 72}, {9, 36}});
 }
 
-TEST(RimWalk, ThreeGroupsShareThreePositions) {
-    ExpectVisits(Walked(3, 3, 0, mirvane::Walk::Forward), {{0, 0}, {1, -60}, {2, 60}});
-}
-
 TEST(RimWalk, TwoPositionsReachTheBottomWithoutWrapping) {
     // -90 degrees is not below -90: the second label stands at the bottom of the rim.
     ExpectVisits(Walked(4, 2, 0, mirvane::Walk::Forward), {{0, 0}, {1, -90}});

@@ -31,10 +31,10 @@ constexpr RECT kBarPlace{10, 163, 85, 288};
 
 // Entry i's icon is split down the middle into two colours.
 constexpr COLORREF LeftColor(int i) {
-    return RGB(static_cast<BYTE>(10 + 20 * i), 200, 30);
+    return RGB(static_cast<BYTE>(10 + 16 * i), 200, 30);
 }
 constexpr COLORREF RightColor(int i) {
-    return RGB(200, static_cast<BYTE>(10 + 20 * i), 90);
+    return RGB(200, static_cast<BYTE>(10 + 16 * i), 90);
 }
 
 class QuickLaunch : public WindowTest {

@@ -22,9 +22,9 @@ TEST_F(QuickLaunch, RestShowsEachIconInItsCellOverTheSkin) {
 }
 
 TEST_F(QuickLaunch, FifteenEntriesFillTheBar) {
-    AddEntries(12);
+    AddEntries(15);
     ASSERT_TRUE(Open());
-    auto found = CompareWithRest(12);
+    auto found = CompareWithRest(15);
     EXPECT_TRUE(found.empty()) << Describe(found);
 }
 
