@@ -68,6 +68,8 @@ private:
 // The offset of frame k (1 to f) of an f-frame turn: a forward walk turns down, moving every
 // label one rim position down over the f frames; a backward walk turns up.
 inline double FrameOffset(int nSlots, int nFrames, int nFrame, Walk walk) {
+    if (nSlots <= 0 || nFrames <= 0)
+        return 0.0; // no rim positions: nothing is drawn anyway
     double dStep = (walk == Walk::Forward ? -kPi / nSlots : kPi / nSlots) / nFrames;
     return dStep * nFrame;
 }

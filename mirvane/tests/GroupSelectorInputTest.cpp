@@ -126,6 +126,19 @@ TEST_F(SelectorInput, WindowWithoutAListIsInert) {
     EXPECT_EQ(m_wnd->GetCurGroup().PK, 0);
 }
 
+TEST_F(SelectorInput, PositionsStayAsCountedUntilTheListIsRedrawn) {
+    ASSERT_TRUE(Open());
+    AddNumberedGroups(3);
+    // Created over an empty list: no rim positions, yet the groups turn and are told.
+    Tap(kLowerArrow.x, kLowerArrow.y);
+    EXPECT_EQ(m_wnd->Slots(), 0);
+    EXPECT_EQ(m_parent.m_notices, (std::vector<Notice>{{0x1105, 11, 3}}));
+    auto found = CompareWith({}, {.bBand = false});
+    EXPECT_TRUE(found.empty()) << Describe(found);
+    m_wnd->UpdateDrawList(3);
+    EXPECT_EQ(m_wnd->Slots(), 3);
+}
+
 // --- Faults --------------------------------------------------------------------------------
 
 TEST_F(SelectorInput, SlotCountIsClampedToTheStripsHeld) {
