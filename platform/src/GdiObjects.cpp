@@ -47,6 +47,8 @@ Pool& Buffers() {
     return pool;
 }
 
+platform::WindowCopyHook g_copyHook;
+
 bool g_pacing = [] {
     const char* v = std::getenv("TOVALO_FRAME_PACING");
     return !(v && std::strcmp(v, "0") == 0);
@@ -277,6 +279,12 @@ void PresentCopy(HDC dc, const QRect& area) {
     if (!state)
         return;
     ++state->copies;
+    if (g_copyHook) {
+        const HWND window = d->window;
+        g_copyHook(window, RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1});
+        if ((state = WindowState::Of(window)) == nullptr)
+            return;
+    }
     if (state->painting || !state->widget || !state->widget->isVisible())
         return;
     if (g_pacing)
@@ -298,6 +306,10 @@ void ShowPainted(HDC dc, const QRect& area) {
 } // namespace platform::detail
 
 namespace platform {
+
+void SetWindowCopyHook(WindowCopyHook hook) {
+    detail::g_copyHook = std::move(hook);
+}
 
 void SetFramePacing(bool on) {
     detail::g_pacing = on;

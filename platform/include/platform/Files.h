@@ -32,3 +32,17 @@ PLATFORM_EXPORT BOOL FindClose(HANDLE hFindFile);
 
 // The attribute word of one path, or INVALID_FILE_ATTRIBUTES.
 PLATFORM_EXPORT DWORD GetFileAttributesW(LPCWSTR lpFileName);
+
+inline constexpr DWORD GENERIC_READ = 0x80000000;
+inline constexpr DWORD FILE_SHARE_READ = 0x00000001;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+// Opens an existing file by its device path for reading; INVALID_HANDLE_VALUE when it cannot
+// be opened. Only reading is offered.
+PLATFORM_EXPORT HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                                   LPVOID lpSecurityAttributes, DWORD dwCreationDisposition,
+                                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+PLATFORM_EXPORT BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                              LPDWORD lpNumberOfBytesRead, LPVOID lpOverlapped);
+PLATFORM_EXPORT BOOL CloseHandle(HANDLE hObject);

@@ -6,6 +6,7 @@
 #include <platform/platform_export.h>
 
 #include <cstdint>
+#include <functional>
 
 // Drawing surfaces (device contexts) and drawing objects. Surfaces compatible with the display
 // hold 32-bit RGB bitmaps; device-independent bitmaps are 24-bit, rows bottom first, each row
@@ -157,6 +158,10 @@ PLATFORM_EXPORT void AddBitmapResource(UINT id, const BYTE* bytes, std::size_t s
 // Each copy to a window's surface is shown at once as its own frame; with pacing on, frames
 // are spaced at the display's refresh interval. Tests and benchmarks turn pacing off.
 PLATFORM_EXPORT void SetFramePacing(bool on);
+// Called after each copy to a window's surface has landed, with the area copied; tests read
+// the frame there. An empty hook removes it.
+using WindowCopyHook = std::function<void(HWND hWnd, RECT area)>;
+PLATFORM_EXPORT void SetWindowCopyHook(WindowCopyHook hook);
 // Copies made to the window's surface since it was created.
 PLATFORM_EXPORT int WindowCopyCount(HWND hWnd);
 // Saves what the window shows as a PNG file (host path, UTF-8).

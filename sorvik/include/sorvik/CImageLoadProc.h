@@ -1,6 +1,8 @@
 #pragma once
 
+#include <platform/CDC.h>
 #include <platform/Handles.h>
+#include <platform/ImgDecmp.h>
 #include <platform/Types.h>
 #include <sorvik/sorvik_export.h>
 
@@ -65,6 +67,17 @@ public:
                             BYTE bReserved);
     // A new palette the caller releases with FreePalette, or null.
     _SXPALETTE* LoadPalette(LPCWSTR lpszPath);
+
+    // Decodes a JPEG, GIF or BMP file (at most 2048 x 768, larger pictures reduced) into a
+    // 24-bit bitmap and selects it into the caller's surface; the caller owns the bitmap.
+    // Null, after the message "DII Failed!", when the file cannot be read or decoded.
+    static HBITMAP LoadJPEG(LPCWSTR lpszPath, CDC* pDC);
+    // Decodes the file as LoadJPEG does and fills the record with its RGB565 pixels, read
+    // back through the window's surface. "No File!" and SX_E_OPENFILE for a file that cannot
+    // be opened; "DII Failed!" and SX_E_UNSUPPORTED, the record emptied, when decoding fails.
+    static DWORD LoadJPEG2(HWND hWnd, LPCWSTR lpszPath, _SXBMP* pBmp);
+    // The decoder's read callback: up to dwWanted bytes of the open file given as lParam.
+    static DWORD GetImageData(LPSTR szBuffer, DWORD dwWanted, LPARAM lParam);
 
 protected:
     // Turns the raw file bytes (dwSize of them) into the record's buffer: 8 and 16 bits are
