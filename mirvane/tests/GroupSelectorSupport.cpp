@@ -39,14 +39,12 @@ CRect LabelRect(const Placement& label, SIZE size) {
 
 } // namespace
 
-std::vector<Mismatch> GroupSelectorTest::CompareWith(const std::vector<Placement>& labels,
-                                                     Expect expect) {
+void GroupSelectorTest::PaintExpected(CDC& dc, const std::vector<Placement>& labels,
+                                      const Expect& expect) {
     CRect place;
     m_wnd->GetWindowRect(&place);
     const int nWidth = place.Width(), nHeight = place.Height();
     const int nWheel = nWidth - 15;
-    Surface picture(nWidth, nHeight);
-    CDC& dc = picture.dc();
     if (expect.bSkin) {
         dc.BitBlt(0, 0, nWidth, nHeight, &m_skin->dc(), place.left, place.top, SRCCOPY);
         DrawArrow(dc, u"ArrowUp.BMP", nWheel, 0);
@@ -55,21 +53,26 @@ std::vector<Mismatch> GroupSelectorTest::CompareWith(const std::vector<Placement
         dc.FillSolidRect(0, 0, nWidth, nHeight, RGB(255, 255, 255));
     }
 
-    for (const auto& label : labels) {
-        if (!expect.bBand || label.hang != Hang::Centred)
-            continue;
-        CRect rc = LabelRect(label, dc.GetTextExtent(CString(Name(label.nGroup))));
-        for (int y = rc.top; y < rc.bottom; ++y)
+    std::optional<CRect> band = expect.rcBand;
+    for (const auto& label : labels)
+        if (!band && label.hang == Hang::Centred)
+            band = LabelRect(label, dc.GetTextExtent(CString(Name(label.nGroup))));
+    auto paintBand = [&] {
+        if (!expect.bBand || !band)
+            return;
+        for (int y = band->top; y < band->bottom; ++y)
             for (int x = 10; x < nWheel; ++x)
                 dc.SetPixel(x, y, Blend(kViolet, dc.GetPixel(x, y), 130));
-    }
+    };
 
     dc.SetBkMode(TRANSPARENT);
     const int nLimit = nWheel - 20;
-    for (const auto& label : labels) {
-        CString name(Name(label.nGroup));
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (i == expect.nBandBefore)
+            paintBand();
+        CString name(Name(labels[i].nGroup));
         SIZE size = dc.GetTextExtent(name);
-        CRect rc = LabelRect(label, size);
+        CRect rc = LabelRect(labels[i], size);
         if (size.cx > nLimit) {
             int per = size.cx / name.GetLength();
             int cut = (size.cx - nLimit) / per;
@@ -77,7 +80,17 @@ std::vector<Mismatch> GroupSelectorTest::CompareWith(const std::vector<Placement
         }
         dc.DrawText(name, &rc, DT_RIGHT);
     }
-    return Differences(m_wnd->GetSafeHwnd(), dc, nWidth, nHeight);
+    if (labels.empty())
+        paintBand();
+}
+
+std::vector<Mismatch> GroupSelectorTest::CompareWith(const std::vector<Placement>& labels,
+                                                     Expect expect) {
+    CRect place;
+    m_wnd->GetWindowRect(&place);
+    Surface picture(place.Width(), place.Height());
+    PaintExpected(picture.dc(), labels, expect);
+    return Differences(m_wnd->GetSafeHwnd(), picture.dc(), place.Width(), place.Height());
 }
 
 } // namespace mirvanetest

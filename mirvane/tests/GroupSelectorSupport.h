@@ -111,9 +111,13 @@ protected:
     // The picture the selector must show, built from the skin, the arrow files, the band and
     // the labels at the given rim points, independently of the window's own drawing.
     struct Expect {
-        bool bBand = true; // the band under the centred label
-        bool bSkin = true; // the skin and the arrows, else plain white
+        bool bBand = true;             // a band under the centre
+        bool bSkin = true;             // the skin and the arrows, else plain white
+        std::size_t nBandBefore = 0;   // the label the band is drawn just before
+        std::optional<CRect> rcBand{}; // where it lies; else the centred label's rows
     };
+    // Paints the expected picture of the window into dc.
+    void PaintExpected(CDC& dc, const std::vector<Placement>& labels, const Expect& expect);
     std::vector<Mismatch> CompareWith(const std::vector<Placement>& labels, Expect expect);
     std::vector<Mismatch> CompareWith(const std::vector<Placement>& labels) {
         return CompareWith(labels, Expect{});

@@ -119,18 +119,23 @@ struct Mismatch {
     COLORREF shown, expected;
 };
 
-// Compares a window's picture with an expected surface over (0, 0, width, height); returns the
-// first few differences.
-inline std::vector<Mismatch> Differences(HWND hWnd, CDC& expected, int nWidth, int nHeight) {
+// Compares a picture with an expected one over (0, 0, width, height); returns the first few
+// differences.
+inline std::vector<Mismatch> Differences(HDC hShown, CDC& expected, int nWidth, int nHeight) {
     std::vector<Mismatch> found;
-    HDC hDC = GetDC(hWnd);
     for (int y = 0; y < nHeight && found.size() < 5; ++y)
         for (int x = 0; x < nWidth && found.size() < 5; ++x) {
-            COLORREF shown = GetPixel(hDC, x, y);
+            COLORREF shown = GetPixel(hShown, x, y);
             COLORREF want = expected.GetPixel(x, y);
             if (shown != want)
                 found.push_back({x, y, shown, want});
         }
+    return found;
+}
+
+inline std::vector<Mismatch> Differences(HWND hWnd, CDC& expected, int nWidth, int nHeight) {
+    HDC hDC = GetDC(hWnd);
+    auto found = Differences(hDC, expected, nWidth, nHeight);
     ReleaseDC(hWnd, hDC);
     return found;
 }
