@@ -103,23 +103,6 @@ TEST(RimWalk, LastFrameOfATurnIsTheRestOfTheNewGroup) {
     ExpectVisits(Walked(3, 1, FrameOffset(1, 5, 5, Walk::Forward), Walk::Forward), {{2, 0}});
 }
 
-TEST_F(Wheel, CurrentLabelFollowsTheRimDuringATurnDown) {
-    AddNumberedGroups(5);
-    ASSERT_TRUE(Open(20, 5, 1));
-    const std::vector<POINT> expected{{102, 61}, {101, 68}, {99, 75}, {96, 81}, {92, 87}};
-    for (int k = 1; k <= 5; ++k) {
-        auto offset = mirvane::FrameOffset(5, 5, k, mirvane::Walk::Forward);
-        mirvane::RimWalk rim(5, 5, offset, mirvane::Walk::Forward);
-        auto angle = rim.Visit();
-        ASSERT_TRUE(angle);
-        const POINT p = expected[k - 1];
-        EXPECT_EQ(PointOf(m_wnd->Rotated(55, *angle, 48, 55, 0, 0)), p) << "frame " << k;
-        // Below the centre a label stands on its point.
-        EXPECT_EQ(m_wnd->Rotated(55, *angle, 48, 55, 40, 14), CRect(p.x - 40, p.y - 14, p.x, p.y))
-            << "frame " << k;
-    }
-}
-
 TEST(LabelFit, LongNamesAreCutByTheirAverageCharacterWidth) {
     EXPECT_EQ(mirvane::FittedLength(120, 20, 83), 14);
     EXPECT_EQ(mirvane::FittedLength(83, 20, 83), 20) << "a label as wide as the limit stays";

@@ -50,6 +50,7 @@ protected:
     }
     void TearDown() override {
         platform::SetShellExecuteHook(nullptr);
+        platform::SetWindowCopyHook({});
         m_wnd.reset();
         WindowTest::TearDown();
     }

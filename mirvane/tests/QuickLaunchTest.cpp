@@ -56,10 +56,14 @@ TEST_F(QuickLaunch, DrawListFollowsTheChangedList) {
 TEST_F(QuickLaunch, PressedCellShowsItsIconEnlargedUntilReleased) {
     AddEntries(4);
     ASSERT_TRUE(Open());
-    int before = Copies();
+    std::vector<RECT> copied;
+    platform::SetWindowCopyHook([&](HWND hWnd, RECT area) {
+        if (hWnd == Hwnd())
+            copied.push_back(area);
+    });
     Press(55, 10);
     EXPECT_EQ(m_wnd->Pressed(), 2);
-    EXPECT_EQ(Copies(), before + 1) << "only the cell is copied";
+    EXPECT_EQ(copied, (std::vector<RECT>{{50, 0, 70, 20}})) << "only the cell is copied";
     // The 16 x 16 icon fills the 20 x 20 cell: its left half the cell's left ten columns.
     for (int y = 0; y < 20; ++y)
         for (int x = 50; x < 70; ++x)
@@ -70,6 +74,8 @@ TEST_F(QuickLaunch, PressedCellShowsItsIconEnlargedUntilReleased) {
     EXPECT_TRUE(m_started.empty()) << "nothing starts on the press";
 
     Release(55, 10);
+    platform::SetWindowCopyHook({});
+    EXPECT_EQ(copied, (std::vector<RECT>(2, RECT{50, 0, 70, 20})));
     EXPECT_EQ(m_wnd->Pressed(), -1);
     EXPECT_EQ(GetCapture(), nullptr);
     auto found = CompareWithRest(4);
