@@ -43,6 +43,10 @@ CGroupListWnd::CGroupListWnd(int nBandHeight, int nSlots, int bSkinBack)
       m_bSkinBack(bSkinBack) {}
 
 CGroupListWnd::~CGroupListWnd() {
+    FreeSurfaces();
+}
+
+void CGroupListWnd::FreeSurfaces() {
     m_dcBand.DeleteDC();
     m_dcArrowDown.DeleteDC();
     m_dcArrowUp.DeleteDC();
@@ -62,16 +66,25 @@ int CGroupListWnd::GroupCount() const {
 int CGroupListWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (CWnd::OnCreate(lpCreateStruct) == -1)
         return -1;
+    if (!MakeSurfaces()) {
+        // Nothing half made is left to draw on.
+        FreeSurfaces();
+        return -1;
+    }
+    return 0;
+}
+
+bool CGroupListWnd::MakeSurfaces() {
     GetClientRect(&m_rcClient);
     const int nWidth = m_rcClient.Width();
     const int nHeight = m_rcClient.Height();
     CClientDC dc(this);
 
     if (!mirvane::MakeSurface(m_dcCompose, m_bmpCompose, &dc, nWidth, nHeight + m_nBandHeight))
-        return -1;
+        return false;
     m_dcCompose.FillSolidRect(0, 0, nWidth, nHeight + m_nBandHeight, kWhite);
     if (!mirvane::MakeSurface(m_dcBack, m_bmpBack, &dc, nWidth, nHeight))
-        return -1;
+        return false;
 
     m_rcList = m_rcClient;
     m_rcList.right = m_rcClient.right - kArrowColumn;
@@ -83,7 +96,7 @@ int CGroupListWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     // A missing or damaged arrow file leaves its surface empty; its tap area still works.
     const CString strDir = m_ModulePath.GetDirectory();
     if (!m_dcArrowUp.CreateCompatibleDC(&dc) || !m_dcArrowDown.CreateCompatibleDC(&dc))
-        return -1;
+        return false;
     if (LoadArrow(m_bmpArrowUp, strDir + u"\\Skin\\ArrowUp.BMP"))
         m_dcArrowUp.SelectObject(&m_bmpArrowUp);
     if (LoadArrow(m_bmpArrowDown, strDir + u"\\Skin\\ArrowDown.BMP"))
@@ -93,9 +106,9 @@ int CGroupListWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 
     const int nBandWidth = m_rcList.Width() - kBandLeft;
     if (!mirvane::MakeSurface(m_dcBand, m_bmpBand, &dc, nBandWidth, m_nBandHeight))
-        return -1;
+        return false;
     m_dcBand.FillSolidRect(0, 0, nBandWidth, m_nBandHeight, kBandColor);
-    return 0;
+    return true;
 }
 
 void CGroupListWnd::MakeInitWnd(CDC& dcParent, CRect rcWnd) {

@@ -29,6 +29,10 @@ ON_WM_LBUTTONUP()
 END_MESSAGE_MAP()
 
 CQuickLWnd::~CQuickLWnd() {
+    FreeSurfaces();
+}
+
+void CQuickLWnd::FreeSurfaces() {
     m_dcRest.DeleteDC();
     m_dcCompose.DeleteDC();
     m_dcBack.DeleteDC();
@@ -51,8 +55,11 @@ int CQuickLWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     CClientDC dc(this);
     if (!mirvane::MakeSurface(m_dcCompose, m_bmpCompose, &dc, nWidth, nHeight) ||
         !mirvane::MakeSurface(m_dcBack, m_bmpBack, &dc, nWidth, nHeight) ||
-        !mirvane::MakeSurface(m_dcRest, m_bmpRest, &dc, nWidth, nHeight))
+        !mirvane::MakeSurface(m_dcRest, m_bmpRest, &dc, nWidth, nHeight)) {
+        // Nothing half made is left to draw on.
+        FreeSurfaces();
         return -1;
+    }
     for (int i = 0; i < kCells; ++i) {
         const int x = kCellPitch * (i % kColumns);
         const int y = kCellPitch * (i / kColumns);

@@ -162,11 +162,14 @@ TEST_F(SelectorInput, SurfacesThatCannotBeMadeRefuseTheWindow) {
     // A band of no height.
     EXPECT_FALSE(Open(0, 5, 1));
     EXPECT_EQ(m_wnd->GetSafeHwnd(), nullptr);
-    // The refused windows leave no surface behind.
+    // A refused window keeps no surface and draws nothing when asked.
     m_wnd.reset();
     int live = platform::LiveGdiObjectCount();
     EXPECT_FALSE(Open(0, 5, 1));
-    m_wnd.reset();
+    EXPECT_EQ(platform::LiveGdiObjectCount(), live);
+    m_wnd->MakeInitWnd(m_skin->dc(), CRect(kSelectorPlace));
+    m_wnd->RotateUpList(5);
+    m_wnd->UpdateDrawList(3);
     EXPECT_EQ(platform::LiveGdiObjectCount(), live);
 }
 

@@ -159,8 +159,14 @@ TEST_F(QuickLaunch, DrawLineDrawsTwoTonesOnTheNextCopy) {
 }
 
 TEST_F(QuickLaunch, WindowWithoutSurfacesIsRefused) {
+    AddEntries(2);
+    int live = platform::LiveGdiObjectCount();
     EXPECT_FALSE(Open(RECT{10, 163, 10, 163}));
     EXPECT_EQ(Hwnd(), nullptr);
+    EXPECT_EQ(platform::LiveGdiObjectCount(), live) << "nothing half made stays";
+    m_wnd->DrawList();
+    m_wnd->DrawLine(CPoint(0, 0), CPoint(5, 5), 1000);
+    EXPECT_EQ(platform::LiveGdiObjectCount(), live);
 }
 
 TEST_F(QuickLaunch, DestroyingTheWindowFreesItsSurfaces) {

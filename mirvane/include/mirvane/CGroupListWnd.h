@@ -85,6 +85,8 @@ private:
         CRect rc;
     };
 
+    bool MakeSurfaces();
+    void FreeSurfaces();
     int GroupCount() const;
     void ClearPicture();
     void DrawBand();

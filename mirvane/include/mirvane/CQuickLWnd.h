@@ -46,6 +46,7 @@ protected:
     int m_nPressed = -1;
 
 private:
+    void FreeSurfaces();
     int EntryCount() const;
     void ShowCell(const CRect& rcCell);
 };
