@@ -173,7 +173,8 @@ void CGroupListWnd::DrawBand() {
 }
 
 CGroupListWnd::Label CGroupListWnd::PlaceLabel(const GROUPICONDATA& group, double dAngle) {
-    CString strName(group.GroupName);
+    const auto* pEnd = std::find(std::begin(group.GroupName), std::end(group.GroupName), u'\0');
+    CString strName(std::u16string_view(group.GroupName, pEnd - group.GroupName));
     const SIZE size = m_dcCompose.GetTextExtent(strName);
     const int nRadius = m_rcList.Height() / 2;
     Label label;

@@ -35,6 +35,24 @@ TEST_F(SelectorPicture, BandIsTheVioletBlendedAt130) {
     EXPECT_EQ(At(30, band.bottom), SkinColor(30, band.bottom + 13));
 }
 
+TEST_F(SelectorPicture, BandLowerThanTheLabelIsStretchedToIt) {
+    AddGroups({u"etc.", u"Games", u"Office"});
+    ASSERT_TRUE(Open(4, 5, 1));
+    CRect band = m_wnd->Band();
+    ASSERT_GT(band.Height(), 4) << "the label must be taller than the band surface";
+    for (int y = band.top; y < band.bottom; ++y)
+        EXPECT_EQ(At(20, y), Blend(kViolet, SkinColor(20, y + 13), 130)) << y;
+}
+
+TEST_F(SelectorPicture, NamesFillTheirWholeRecord) {
+    GROUPICONDATA full;
+    std::fill(std::begin(full.GroupName), std::end(full.GroupName), u'W');
+    m_groups.m_List.AddTail(full);
+    ASSERT_TRUE(Open(20, 5, 1));
+    auto found = CompareWith({{0, kCentre, Hang::Centred}});
+    EXPECT_TRUE(found.empty()) << Describe(found);
+}
+
 TEST_F(SelectorPicture, ArrowsKeepTheSkinWhereTheyAreRed) {
     AddGroups({u"etc.", u"Games"});
     ASSERT_TRUE(Open(20, 5, 1));

@@ -83,7 +83,11 @@ protected:
             AddGroups({std::u16string(digits.begin(), digits.end())});
         }
     }
-    std::u16string Name(int nGroup) { return m_groups.GetIcon(nGroup).GroupName; }
+    std::u16string Name(int nGroup) {
+        GROUPICONDATA group = m_groups.GetIcon(nGroup);
+        auto* end = std::find(std::begin(group.GroupName), std::end(group.GroupName), u'\0');
+        return {group.GroupName, end};
+    }
 
     bool Open(int nBandHeight = 20, int nSlots = 5, int bSkinBack = 1,
               RECT place = kSelectorPlace) {
