@@ -23,6 +23,7 @@ using LRESULT = std::intptr_t;
 using DWORD_PTR = std::uintptr_t;
 using COLORREF = DWORD;
 using HANDLE = void*;
+using INT_PTR = std::intptr_t;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;

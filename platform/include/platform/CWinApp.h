@@ -1,0 +1,28 @@
+#pragma once
+
+#include <platform/CWnd.h>
+
+// The framework's application object: InitInstance builds the main window, Run turns the
+// message loop until the main window is destroyed, ExitInstance gives the exit code.
+class PLATFORM_EXPORT CWinApp {
+public:
+    CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+    virtual ~CWinApp();
+
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int Run();
+    virtual int ExitInstance() { return 0; }
+
+    CWnd* m_pMainWnd = nullptr;
+};
+
+PLATFORM_EXPORT CWinApp* AfxGetApp();
+
+namespace platform {
+
+// InitInstance, then Run and ExitInstance when it succeeded; the process's exit code.
+PLATFORM_EXPORT int RunApplication(CWinApp& app, int argc, char** argv);
+
+} // namespace platform
