@@ -1,0 +1,10 @@
+#include "WindowTestSupport.h"
+
+namespace mirvanetest {
+
+BEGIN_MESSAGE_MAP(ParentWnd, CWnd)
+ON_MESSAGE(0x1105, OnNextGroup)
+ON_MESSAGE(0x1106, OnPrevGroup)
+END_MESSAGE_MAP()
+
+} // namespace mirvanetest
