@@ -1,6 +1,7 @@
-# cmake -DOUTPUT=<file.cpp> -DNAMESPACE=<ns> -DFILES=<Name=path;Name=path> -P EmbedFiles.cmake
+# cmake -DOUTPUT=<file.cpp> -DNAMESPACE=<ns> -DFILES=<Name=path|Name=path> -P EmbedFiles.cmake
 # Writes each file's bytes as an array <Name> with its length <Name>Size.
 set(text "// Generated from the program's resource files; do not edit.\n#include <cstddef>\n\nnamespace ${NAMESPACE} {\n")
+string(REPLACE "|" ";" FILES "${FILES}")
 foreach(entry IN LISTS FILES)
     string(REPLACE "=" ";" pair "${entry}")
     list(GET pair 0 name)

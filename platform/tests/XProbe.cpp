@@ -8,11 +8,12 @@
 //   xprobe viewable TITLE       print 1 when such a window is mapped and viewable, else 0
 //   xprobe close TITLE          ask the window to close, as a window manager's close button
 //   xprobe focus TITLE          give the window the keyboard focus
+// Qt first: Xlib's macros (Status, None, ...) break Qt's headers.
+#include <QImage>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
-#include <QImage>
 
 #include <algorithm>
 #include <cstdio>
