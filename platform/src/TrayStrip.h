@@ -1,6 +1,7 @@
 #pragma once
 
 #include <platform/Types.h>
+#include <platform/platform_export.h>
 
 #include <QImage>
 #include <QPointer>
@@ -44,6 +45,6 @@ private:
 };
 
 // The strip while it exists (tests render and click it).
-TrayStrip* TheTrayStrip();
+PLATFORM_EXPORT TrayStrip* TheTrayStrip();
 
 } // namespace platform::detail
