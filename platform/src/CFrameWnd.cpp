@@ -35,7 +35,9 @@ void CFrameWnd::OnClose() {
     DestroyWindow();
 }
 
-void CFrameWnd::OnSize(UINT, int cx, int cy) {
+void CFrameWnd::OnSize(UINT, int, int) {
+    // The view takes the client area as it is: a size message may carry no size at all (a
+    // rewritten close request).
     CWnd* view = m_pViewActive;
     if (!view) {
         // The pane that fills the frame, when no view was made active.
@@ -45,8 +47,14 @@ void CFrameWnd::OnSize(UINT, int cx, int cy) {
                     wnd && wnd->GetDlgCtrlID() == AFX_IDW_PANE_FIRST)
                     view = wnd;
     }
-    if (view && view->GetSafeHwnd())
-        view->MoveWindow(0, 0, cx, cy);
+    if (!view || !view->GetSafeHwnd())
+        return;
+    RECT client;
+    GetClientRect(&client);
+    RECT placed;
+    view->GetWindowRect(&placed);
+    if (placed != client)
+        view->MoveWindow(0, 0, client.right, client.bottom);
 }
 
 void CFrameWnd::OnAppExit() {

@@ -1,4 +1,5 @@
 #include <platform/CPropertySheet.h>
+#include <platform/CWinApp.h>
 
 #include "Application.h"
 #include "FramePlacement.h"
@@ -8,9 +9,10 @@
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QScreen>
-#include <QTabWidget>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,6 +40,14 @@ RECT SheetRect(CWnd* parent) {
     int left = c.x() - kFrameWidth / 2;
     int top = c.y() - kFrameHeight / 2;
     return RECT{left, top, left + kFrameWidth, top + kFrameHeight};
+}
+
+// Lays out a window that is not shown yet, so that a page knows its size when it is made.
+void LayOutHidden(QWidget* widget) {
+    if (QLayout* layout = widget->layout())
+        layout->activate();
+    for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        LayOutHidden(child);
 }
 
 } // namespace
@@ -75,18 +85,30 @@ INT_PTR CPropertySheet::DoModal() {
     platform::detail::EnsureApplication();
     if (m_hWnd)
         return -1;
-    if (!Create(nullptr, m_strCaption, WS_POPUP | WS_CAPTION,
-                platform::detail::SheetRect(m_pParentWnd), nullptr, 0))
+    // Without a parent the sheet belongs to the program's main window.
+    CWnd* over = m_pParentWnd ? m_pParentWnd : (AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr);
+    const RECT placed = platform::detail::SheetRect(over);
+    if (!Create(nullptr, m_strCaption, WS_POPUP | WS_CAPTION, placed, nullptr, 0))
         return -1;
     const HWND sheet = m_hWnd;
     QWidget* window = WindowState::Of(sheet)->widget;
     window->setWindowFlags(Qt::Dialog);
+    // New flags make the position count the decoration; the client area is what was asked.
+    window->setGeometry(placed.left, placed.top, placed.right - placed.left,
+                        placed.bottom - placed.top);
     window->setWindowModality(Qt::ApplicationModal);
 
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(2, 2, 2, 2);
-    auto* tabs = new QTabWidget(window);
+    // A tab bar over a stack of pages rather than a tab widget: a tab widget lays its pages
+    // out only once shown, and a page must know its size when it is made.
+    auto* tabs = new QTabBar(window);
+    tabs->setExpanding(false);
+    tabs->setUsesScrollButtons(true);
     layout->addWidget(tabs);
+    auto* stack = new QStackedWidget(window);
+    stack->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(stack, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, window);
     layout->addWidget(buttons);
 
@@ -97,7 +119,8 @@ INT_PTR CPropertySheet::DoModal() {
         auto* holder = new QWidget;
         auto* holderLayout = new QVBoxLayout(holder);
         holderLayout->setContentsMargins(0, 0, 0, 0);
-        tabs->addTab(holder, QString::fromStdU16String(page->GetCaption().str()));
+        tabs->addTab(QString::fromStdU16String(page->GetCaption().str()));
+        stack->addWidget(holder);
         holders.push_back(holder);
     }
     auto activate = [&](int index) {
@@ -123,17 +146,28 @@ INT_PTR CPropertySheet::DoModal() {
         m_pages.empty()
             ? -1
             : static_cast<int>(std::min<std::size_t>(m_nSelectPage, m_pages.size() - 1));
-    if (start >= 0)
+    if (start >= 0) {
         tabs->setCurrentIndex(start);
+        stack->setCurrentIndex(start);
+    }
+    platform::detail::LayOutHidden(window);
     activate(start);
     const QMetaObject::Connection activation =
-        QObject::connect(tabs, &QTabWidget::currentChanged, tabs, activate);
+        QObject::connect(tabs, &QTabBar::currentChanged, tabs, [&](int index) {
+            stack->setCurrentIndex(index);
+            activate(index);
+        });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, buttons, &QDialogButtonBox::rejected);
+    OnInitDialog();
 
     int result = IDCANCEL;
-    if (auto hook = platform::detail::CurrentModalHook()) {
+    // OnInitDialog may have taken the window down: then there is nothing to run.
+    const auto hook = platform::detail::CurrentModalHook();
+    if (m_hWnd == sheet && hook) {
         window->show();
         result = hook(this);
-    } else if (!platform::detail::NoDisplay()) {
+    } else if (m_hWnd == sheet && !platform::detail::NoDisplay()) {
         QEventLoop loop;
         QObject::connect(buttons, &QDialogButtonBox::accepted, &loop, [&] {
             result = IDOK;

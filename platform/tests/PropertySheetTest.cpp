@@ -3,7 +3,7 @@
 #include "FrameworkTestSupport.h"
 #include "WindowState.h"
 
-#include <QTabWidget>
+#include <QTabBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -25,8 +25,10 @@ public:
         : CPropertyPage(id, caption), m_name(std::move(name)) {}
     BOOL OnInitDialog() override {
         Log(kInit);
+        GetClientRect(&m_clientAtInit);
         return TRUE;
     }
+    RECT m_clientAtInit{};
     void OnOK() override { Log(kOk); }
     void OnCancel() override { Log(kCancel); }
 
@@ -46,8 +48,8 @@ protected:
         platform::SetModalHook({});
         FrameworkTest::TearDown();
     }
-    QTabWidget* Tabs(CWnd* window) {
-        return WindowState::Of(window->GetSafeHwnd())->widget->findChild<QTabWidget*>();
+    QTabBar* Tabs(CWnd* window) {
+        return WindowState::Of(window->GetSafeHwnd())->widget->findChild<QTabBar*>();
     }
 
     LoggingPage m_first{130, u"Group,ExeIcon", "first"};
@@ -65,7 +67,7 @@ TEST_F(Sheets, WhileRunningTheSheetIsATopLevelWindowFoundByItsCaption) {
         EXPECT_TRUE(window->IsWindowVisible());
         EXPECT_EQ(window->GetParent(), nullptr);
         EXPECT_TRUE(window->SetForegroundWindow());
-        if (QTabWidget* widget = Tabs(window))
+        if (QTabBar* widget = Tabs(window))
             for (int i = 0; i < widget->count(); ++i)
                 tabs.push_back(widget->tabText(i).toStdU16String());
         return IDOK;
@@ -98,6 +100,50 @@ TEST_F(Sheets, OnlyShownPagesAreMadeAndTheyHearTheOutcome) {
                                           {"second", kInit, 0, 0},
                                           {"first", kCancel, 0, 0},
                                           {"second", kCancel, 0, 0}}));
+}
+
+// Like the launcher's sheet: it moves itself once its window is made.
+class MovingSheet : public CPropertySheet {
+public:
+    using CPropertySheet::CPropertySheet;
+    BOOL OnInitDialog() override {
+        g_log.push_back({"sheet", kInit, 0, 0});
+        RECT r;
+        GetWindowRect(&r);
+        MoveWindow(r.left, r.top + 27, r.right - r.left, r.bottom - r.top);
+        return TRUE;
+    }
+};
+
+TEST_F(Sheets, SheetInitialisesAfterItsFirstPageAndBeforeItRuns) {
+    RECT plainRect{}, movedRect{};
+    CPropertySheet plain(u"Tovalo Setting");
+    plain.AddPage(&m_second);
+    platform::SetModalHook([&](CWnd* window) {
+        window->GetWindowRect(&plainRect);
+        return IDCANCEL;
+    });
+    plain.DoModal();
+
+    g_log.clear();
+    MovingSheet sheet(u"Tovalo Setting");
+    sheet.AddPage(&m_first);
+    platform::SetModalHook([&](CWnd* window) {
+        window->GetWindowRect(&movedRect);
+        return IDCANCEL;
+    });
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    EXPECT_EQ(g_log,
+              (std::vector<Record>{
+                  {"first", kInit, 0, 0}, {"sheet", kInit, 0, 0}, {"first", kCancel, 0, 0}}));
+    EXPECT_EQ(movedRect,
+              (RECT{plainRect.left, plainRect.top + 27, plainRect.right, plainRect.bottom + 27}))
+        << "moved before it was shown, kept while it runs";
+    EXPECT_EQ(movedRect.right - movedRect.left, 240);
+    EXPECT_EQ(movedRect.bottom - movedRect.top, 294);
+    EXPECT_GT(m_first.m_clientAtInit.right, 100) << "the page is laid out in its tab";
+    EXPECT_GT(m_first.m_clientAtInit.bottom, 100);
+    EXPECT_LT(m_first.m_clientAtInit.bottom, 294);
 }
 
 TEST_F(Sheets, StartPageIsTheOneAskedForWithinRange) {
