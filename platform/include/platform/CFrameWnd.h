@@ -30,6 +30,8 @@ protected:
 // A child window filling its frame's client area; painting goes to OnDraw.
 class PLATFORM_EXPORT CView : public CWnd {
 public:
+    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                CWnd* pParentWnd, UINT nID, LPVOID pContext = nullptr) override;
     virtual void OnInitialUpdate() {}
 
 protected:

@@ -3,7 +3,9 @@
 #include <platform/CString.h>
 #include <platform/CWnd.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 inline constexpr UINT TPM_LEFTALIGN = 0x0000;
@@ -13,11 +15,13 @@ inline constexpr UINT TPM_BOTTOMALIGN = 0x0020;
 inline constexpr UINT TPM_RETURNCMD = 0x0100;
 
 // One item of a menu resource: a command (id and text), a separator (id 0, no text) or a
-// pop-up with items of its own.
+// pop-up with items of its own. Texts mark their mnemonic with '&'.
 struct MenuItem {
     UINT id = 0;
     std::u16string text;
     std::vector<MenuItem> popup;
+    // Cleared by an update handler that disables the item.
+    bool enabled = true;
 };
 
 // The framework's menu, loaded from a menu resource the program added at start-up.

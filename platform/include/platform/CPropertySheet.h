@@ -7,7 +7,6 @@
 #include <functional>
 #include <vector>
 
-
 // A page of a property sheet: a dialog from a template, shown as one tab.
 class PLATFORM_EXPORT CPropertyPage : public CWnd {
 public:
@@ -27,12 +26,13 @@ protected:
 // it runs, so that FindWindowW finds it.
 class PLATFORM_EXPORT CPropertySheet : public CWnd {
 public:
-    explicit CPropertySheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr,
-                            UINT iSelectPage = 0);
+    explicit CPropertySheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
     void AddPage(CPropertyPage* pPage);
     int GetPageCount() const { return static_cast<int>(m_pages.size()); }
     // IDOK or IDCANCEL.
     virtual INT_PTR DoModal();
+    // Called once the sheet's window and its first page are made, before it is shown.
+    virtual BOOL OnInitDialog() { return TRUE; }
 
 protected:
     CString m_strCaption;

@@ -4,6 +4,11 @@
 #include <platform/Messages.h>
 
 class CWnd;
+class CCmdUI;
+
+// The notification code under which menu items ask their owner for their state before the
+// menu is shown; lParam carries the CCmdUI.
+inline constexpr UINT CN_UPDATE_COMMAND_UI = 0xFFFF;
 
 namespace platform {
 
@@ -49,6 +54,10 @@ template <auto Fn> LRESULT CallWords(CWnd* w, WPARAM wParam, LPARAM lParam) {
 template <auto Fn> LRESULT CallMouse(CWnd* w, WPARAM wParam, LPARAM lParam) {
     (Target<Fn>(w)->*Fn)(static_cast<UINT>(wParam),
                          CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+    return 0;
+}
+template <auto Fn> LRESULT CallUpdate(CWnd* w, WPARAM, LPARAM lParam) {
+    (Target<Fn>(w)->*Fn)(reinterpret_cast<CCmdUI*>(lParam));
     return 0;
 }
 template <auto Fn> LRESULT CallMessage(CWnd* w, WPARAM wParam, LPARAM lParam) {
@@ -107,5 +116,8 @@ protected:                                                                      
     ::platform::MessageEntry{message, 0, 0, &::platform::CallMessage<&ThisClass::memberFn>},
 #define ON_COMMAND(id, memberFn)                                                                   \
     ::platform::MessageEntry{WM_COMMAND, 0, id, &::platform::CallVoid<&ThisClass::memberFn>},
+#define ON_UPDATE_COMMAND_UI(id, memberFn)                                                         \
+    ::platform::MessageEntry{WM_COMMAND, CN_UPDATE_COMMAND_UI, id,                                 \
+                             &::platform::CallUpdate<&ThisClass::memberFn>},
 #define ON_CONTROL(code, id, memberFn)                                                             \
     ::platform::MessageEntry{WM_COMMAND, code, id, &::platform::CallVoid<&ThisClass::memberFn>},

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+namespace platform::detail {
+
+// The device: a 240 x 320 screen with a 26-pixel title bar over the frame.
+inline constexpr int kDeviceScreenWidth = 240;
+inline constexpr int kDeviceScreenHeight = 320;
+inline constexpr int kTitleBarHeight = 26;
+inline constexpr int kFrameWidth = 240;
+inline constexpr int kFrameHeight = 294;
+
+// Whether the primary screen is the device's own (exactly 240 x 320).
+bool IsDeviceScreen();
+
+// Gives a frame's window the device geometry: below the title bar and frameless on the
+// device, a fixed-size window elsewhere (placed on the screen the first time only).
+void PlaceFrame(QWidget* window);
+
+// Where the title-bar strip goes for a frame: the device's title bar, or just above the
+// frame on a desktop. Without a frame, the top of the primary screen.
+QRect StripGeometry(const QWidget* frame);
+
+} // namespace platform::detail

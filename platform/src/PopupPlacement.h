@@ -1,0 +1,28 @@
+#pragma once
+
+#include <platform/CMenu.h>
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <algorithm>
+
+namespace platform::detail {
+
+// The top-left corner of a pop-up of the given size anchored at a screen point: the point is
+// the menu's top-left corner, or its right or bottom edge with TPM_RIGHTALIGN or
+// TPM_BOTTOMALIGN. The menu is kept on the screen.
+inline QPoint PopupTopLeft(UINT flags, QPoint anchor, QSize size, QRect screen) {
+    int x = (flags & TPM_RIGHTALIGN) ? anchor.x() - size.width() : anchor.x();
+    int y = (flags & TPM_BOTTOMALIGN) ? anchor.y() - size.height() : anchor.y();
+    if (!screen.isEmpty()) {
+        x = std::clamp(x, screen.left(),
+                       std::max(screen.left(), screen.right() + 1 - size.width()));
+        y = std::clamp(y, screen.top(),
+                       std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    }
+    return {x, y};
+}
+
+} // namespace platform::detail

@@ -1,0 +1,187 @@
+#include <platform/CFrameWnd.h>
+#include <platform/Gdi.h>
+#include <platform/Tray.h>
+
+#include "Application.h"
+#include "FramePlacement.h"
+#include "IconStore.h"
+#include "TrayStrip.h"
+#include "WindowState.h"
+
+#include <QByteArray>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <map>
+#include <memory>
+
+namespace platform::detail {
+
+namespace {
+
+struct TrayEntry {
+    HWND owner = nullptr;
+    UINT callback = 0;
+    QImage image;
+    std::u16string tip;
+    // Set when the icon lives in the desktop's tray.
+    std::unique_ptr<QSystemTrayIcon> desktop;
+};
+
+struct Tray {
+    // Icons in the order they were added.
+    std::vector<std::pair<UINT, TrayEntry>> entries;
+    std::unique_ptr<TrayStrip> strip;
+};
+
+Tray& TheTray() {
+    static Tray tray;
+    return tray;
+}
+
+TrayEntry* Find(UINT id) {
+    for (auto& [uid, entry] : TheTray().entries)
+        if (uid == id)
+            return &entry;
+    return nullptr;
+}
+
+void PostClick(UINT id) {
+    if (TrayEntry* entry = Find(id); entry && entry->callback != 0)
+        PostMessageW(entry->owner, entry->callback, id, WM_LBUTTONDOWN);
+}
+
+QImage ImageOf(HICON icon) {
+    const QImage* image = IconImage(icon);
+    // A copy: the caller may destroy its icon while ours is shown.
+    return image ? image->copy() : QImage();
+}
+
+// Rebuilds the strip from the icons that are not in the desktop's tray.
+void RefreshStrip() {
+    Tray& tray = TheTray();
+    std::vector<TrayStrip::Icon> icons;
+    QWidget* frame = nullptr;
+    for (auto& [id, entry] : tray.entries) {
+        if (entry.desktop)
+            continue;
+        icons.push_back({id, entry.image});
+        if (!frame)
+            if (WindowState* state = WindowState::Of(entry.owner); state && state->widget)
+                frame = state->widget->window();
+    }
+    if (icons.empty()) {
+        tray.strip.reset();
+        return;
+    }
+    if (!tray.strip)
+        tray.strip = std::make_unique<TrayStrip>(&PostClick);
+    tray.strip->Follow(frame);
+    tray.strip->SetIcons(std::move(icons));
+    tray.strip->show();
+}
+
+void Apply(TrayEntry& entry, const NOTIFYICONDATA& data) {
+    if (data.uFlags & NIF_MESSAGE)
+        entry.callback = data.uCallbackMessage;
+    if (data.uFlags & NIF_ICON)
+        entry.image = ImageOf(data.hIcon);
+    if (data.uFlags & NIF_TIP)
+        entry.tip = std::u16string(data.szTip, std::char_traits<char16_t>::length(data.szTip));
+    if (entry.desktop) {
+        entry.desktop->setIcon(QIcon(QPixmap::fromImage(entry.image)));
+        entry.desktop->setToolTip(QString::fromStdU16String(entry.tip));
+    }
+}
+
+BOOL Add(const NOTIFYICONDATA& data) {
+    if (Find(data.uID) || !WindowState::Of(data.hWnd))
+        return FALSE;
+    TrayEntry entry;
+    entry.owner = data.hWnd;
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        entry.desktop = std::make_unique<QSystemTrayIcon>();
+        const UINT id = data.uID;
+        QObject::connect(entry.desktop.get(), &QSystemTrayIcon::activated,
+                         [id](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::Trigger ||
+                                 reason == QSystemTrayIcon::Context)
+                                 PostClick(id);
+                         });
+    }
+    Apply(entry, data);
+    const bool desktop = entry.desktop != nullptr;
+    TheTray().entries.emplace_back(data.uID, std::move(entry));
+    if (desktop)
+        TheTray().entries.back().second.desktop->show();
+    else
+        RefreshStrip();
+    return TRUE;
+}
+
+BOOL Delete(UINT id) {
+    auto& entries = TheTray().entries;
+    auto it =
+        std::find_if(entries.begin(), entries.end(), [id](const auto& e) { return e.first == id; });
+    if (it == entries.end())
+        return FALSE;
+    entries.erase(it);
+    RefreshStrip();
+    return TRUE;
+}
+
+} // namespace
+
+TrayStrip* TheTrayStrip() {
+    return TheTray().strip.get();
+}
+
+} // namespace platform::detail
+
+BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {
+    using namespace platform::detail;
+    if (!lpData)
+        return FALSE;
+    EnsureApplication();
+    switch (dwMessage) {
+    case NIM_ADD:
+        return Add(*lpData);
+    case NIM_MODIFY:
+        if (TrayEntry* entry = Find(lpData->uID)) {
+            Apply(*entry, *lpData);
+            if (!entry->desktop)
+                RefreshStrip();
+            return TRUE;
+        }
+        return FALSE;
+    case NIM_DELETE:
+        return Delete(lpData->uID);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL SHFullScreen(HWND hwndRequester, DWORD) {
+    // No task bar or input-panel button to hide here; the frame keeps the device geometry.
+    if (dynamic_cast<CFrameWnd*>(CWnd::FromHandle(hwndRequester)))
+        if (auto* state = platform::detail::WindowState::Of(hwndRequester))
+            platform::detail::PlaceFrame(state->widget);
+    return TRUE;
+}
+
+namespace platform {
+
+bool TrayIconInDesktopTray() {
+    detail::EnsureApplication();
+    // Where the icons are, or where the next one would go.
+    const auto& entries = detail::TheTray().entries;
+    if (!entries.empty())
+        return entries.front().second.desktop != nullptr;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void ClickTrayIcon(UINT uID) {
+    detail::PostClick(uID);
+}
+
+} // namespace platform

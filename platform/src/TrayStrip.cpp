@@ -1,0 +1,88 @@
+#include "TrayStrip.h"
+
+#include "FramePlacement.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace platform::detail {
+
+namespace {
+
+constexpr int kIconSize = 16;
+constexpr int kIconGap = 6;
+constexpr int kEdge = 6;
+const QColor kBackground(34, 38, 46);
+const QColor kRule(62, 68, 80);
+
+} // namespace
+
+TrayStrip::TrayStrip(std::function<void(UINT id)> onClick) : m_onClick(std::move(onClick)) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Tovalo notifications"));
+    setFixedSize(kFrameWidth, kTitleBarHeight);
+    Place();
+}
+
+void TrayStrip::SetIcons(std::vector<Icon> icons) {
+    m_icons = std::move(icons);
+    update();
+}
+
+void TrayStrip::Follow(QWidget* frame) {
+    if (m_frame == frame)
+        return;
+    if (m_frame)
+        m_frame->removeEventFilter(this);
+    m_frame = frame;
+    if (m_frame)
+        m_frame->installEventFilter(this);
+    Place();
+}
+
+QRect TrayStrip::IconRect(std::size_t index) const {
+    // Index 0 is the oldest icon, at the right end.
+    int right = width() - kEdge - static_cast<int>(index) * (kIconSize + kIconGap);
+    return QRect(right - kIconSize, (height() - kIconSize) / 2, kIconSize, kIconSize);
+}
+
+UINT TrayStrip::IconAt(QPoint point) const {
+    for (std::size_t i = 0; i < m_icons.size(); ++i)
+        if (IconRect(i)
+                .adjusted(-kIconGap / 2, -kIconGap / 2, kIconGap / 2, kIconGap / 2)
+                .contains(point))
+            return m_icons[i].id;
+    return 0;
+}
+
+void TrayStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), kBackground);
+    painter.fillRect(QRect(0, height() - 1, width(), 1), kRule);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (std::size_t i = 0; i < m_icons.size(); ++i)
+        if (!m_icons[i].image.isNull())
+            painter.drawImage(IconRect(i), m_icons[i].image);
+}
+
+void TrayStrip::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (UINT id = IconAt(event->position().toPoint()); id != 0 && m_onClick)
+        m_onClick(id);
+}
+
+bool TrayStrip::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_frame && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                               event->type() == QEvent::Show))
+        Place();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TrayStrip::Place() {
+    move(StripGeometry(m_frame).topLeft());
+}
+
+} // namespace platform::detail

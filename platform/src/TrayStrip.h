@@ -1,0 +1,50 @@
+#pragma once
+
+#include <platform/Types.h>
+#include <platform/platform_export.h>
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace platform::detail {
+
+// The notification area of our own where the desktop has none: a 26-pixel strip above the
+// frame with the icons at its right end. It is a window of its own, so it stays when the
+// frame is hidden.
+class TrayStrip : public QWidget {
+public:
+    struct Icon {
+        UINT id = 0;
+        QImage image;
+    };
+
+    explicit TrayStrip(std::function<void(UINT id)> onClick);
+    // Newest icon leftmost, as notification areas grow.
+    void SetIcons(std::vector<Icon> icons);
+    // Keeps the strip just above this frame window as it moves.
+    void Follow(QWidget* frame);
+    // The icon under a point of the strip, 0 for none.
+    UINT IconAt(QPoint point) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QRect IconRect(std::size_t index) const;
+    void Place();
+
+    std::function<void(UINT id)> m_onClick;
+    std::vector<Icon> m_icons;
+    QPointer<QWidget> m_frame;
+};
+
+// The strip while it exists (tests render and click it).
+PLATFORM_EXPORT TrayStrip* TheTrayStrip();
+
+} // namespace platform::detail

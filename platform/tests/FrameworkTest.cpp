@@ -1,0 +1,376 @@
+#include <platform/CFrameWnd.h>
+#include <platform/CMenu.h>
+#include <platform/CWinApp.h>
+#include <platform/Gdi.h>
+#include <platform/Tray.h>
+
+#include "FrameworkTestSupport.h"
+#include "PopupPlacement.h"
+#include "WindowState.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using frameworktest::g_log;
+using frameworktest::Record;
+using platform::detail::WindowState;
+
+QWidget* WidgetOf(HWND hWnd) {
+    WindowState* state = WindowState::Of(hWnd);
+    return state ? state->widget.data() : nullptr;
+}
+
+// A frame that logs what reaches it and, like the launcher's, turns posted close requests
+// into a hide.
+class LoggingFrame : public CFrameWnd {
+public:
+    explicit LoggingFrame(bool filterClose = false) : m_filterClose(filterClose) {}
+    ~LoggingFrame() override { DestroyWindow(); }
+
+    BOOL PreTranslateMessage(MSG* msg) override {
+        if (m_filterClose && msg->message == WM_CLOSE) {
+            msg->message = WM_SIZE;
+            ShowWindow(SW_HIDE);
+        }
+        return FALSE;
+    }
+
+    UINT m_updateCount = 0;
+    bool m_disableSetting = false;
+
+protected:
+    void OnDestroy() { Log(WM_DESTROY, 0, 0); }
+    void OnSize(UINT type, int cx, int cy) {
+        Log(WM_SIZE, type, MAKELPARAM(cx, cy));
+        CFrameWnd::OnSize(type, cx, cy);
+    }
+    void OnSetting() { Log(WM_COMMAND, 32771, 0); }
+    void OnView() { Log(WM_COMMAND, 32773, 0); }
+    void OnUpdateView(CCmdUI* ui) {
+        ++m_updateCount;
+        ui->SetText(u"View");
+    }
+    void OnUpdateSetting(CCmdUI* ui) {
+        ++m_updateCount;
+        ui->Enable(!m_disableSetting);
+    }
+    void Log(UINT m, WPARAM w, LPARAM l) { g_log.push_back({"frame", m, w, l}); }
+
+    bool m_filterClose;
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(LoggingFrame, CFrameWnd)
+ON_WM_DESTROY()
+ON_WM_SIZE()
+ON_COMMAND(32771, OnSetting)
+ON_COMMAND(32773, OnView)
+ON_UPDATE_COMMAND_UI(32773, OnUpdateView)
+ON_UPDATE_COMMAND_UI(32771, OnUpdateSetting)
+END_MESSAGE_MAP()
+
+class PaintingView : public CView {
+public:
+    ~PaintingView() override { DestroyWindow(); }
+    int m_draws = 0;
+    HWND m_drawnOn = nullptr;
+
+protected:
+    void OnDraw(CDC* pDC) override {
+        ++m_draws;
+        m_drawnOn = WindowFromDC(pDC->GetSafeHdc());
+        pDC->FillSolidRect(0, 0, 240, 294, RGB(20, 90, 160));
+        pDC->FillSolidRect(100, 100, 40, 30, RGB(250, 200, 0));
+    }
+};
+
+class Framework : public frameworktest::FrameworkTest {};
+
+TEST_F(Framework, FrameOnADesktopIsAFixedWindowOfTheDeviceSizeFoundByTitle) {
+    LoggingFrame frame;
+    ASSERT_TRUE(frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{5, 5, 500, 500}, nullptr, 0));
+    EXPECT_EQ(frame.GetWindowText(), u"Tovalo");
+    RECT client;
+    frame.GetClientRect(&client);
+    EXPECT_EQ(client, (RECT{0, 0, 240, 294})) << "the requested rectangle does not count";
+    QWidget* w = WidgetOf(frame);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tovalo"));
+    EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "fixed size";
+    EXPECT_FALSE(w->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(frame.IsWindowVisible());
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), frame.GetSafeHwnd());
+    EXPECT_EQ(g_log, (std::vector<Record>{{"frame", WM_SIZE, 0, MAKELPARAM(240, 294)}}))
+        << "a new frame learns its size";
+}
+
+TEST_F(Framework, FrameOnTheDeviceScreenLiesBelowTheTitleBarWithoutDecoration) {
+    if (!UseDeviceScreen())
+        GTEST_SKIP() << "the device screen needs a process of its own";
+    LoggingFrame frame;
+    ASSERT_TRUE(frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0));
+    RECT placed;
+    frame.GetWindowRect(&placed);
+    EXPECT_EQ(placed, (RECT{0, 26, 240, 320}));
+    EXPECT_TRUE(WidgetOf(frame)->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(frame.IsWindowVisible()) << "new flags must not leave the window hidden";
+
+    // Someone moved it; the full-screen request puts it back.
+    WidgetOf(frame)->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    WidgetOf(frame)->setMinimumSize(0, 0);
+    frame.MoveWindow(10, 40, 200, 200);
+    EXPECT_EQ(SHFullScreen(frame, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON), TRUE);
+    frame.GetWindowRect(&placed);
+    EXPECT_EQ(placed, (RECT{0, 26, 240, 320}));
+}
+
+TEST_F(Framework, ResizingTheFrameFitsTheViewToTheClientArea) {
+    LoggingFrame frame;
+    ASSERT_TRUE(frame.Create(nullptr, u"Tovalo", 0, RECT{}, nullptr, 0));
+    PaintingView view;
+    ASSERT_TRUE(view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, 10, 10}, &frame,
+                            AFX_IDW_PANE_FIRST));
+    frame.SendMessage(WM_SIZE, 0, MAKELPARAM(240, 294));
+    RECT r;
+    view.GetWindowRect(&r);
+    EXPECT_EQ(r, (RECT{0, 0, 240, 294})) << "the pane, found by its id";
+
+    PaintingView other;
+    other.Create(nullptr, nullptr, WS_CHILD, RECT{0, 0, 5, 5}, &frame, 1);
+    frame.SetActiveView(&other);
+    // What a close request rewritten by a filter brings: no size at all.
+    frame.SendMessage(WM_SIZE, 0, 0);
+    other.GetWindowRect(&r);
+    EXPECT_EQ(r, (RECT{0, 0, 240, 294})) << "the active view comes first, at the client size";
+    EXPECT_EQ(frame.GetActiveView(), &other);
+}
+
+TEST_F(Framework, ViewPaintsThroughOnDrawOnItsOwnSurface) {
+    LoggingFrame frame;
+    frame.Create(nullptr, u"Tovalo", 0, RECT{}, nullptr, 0);
+    PaintingView view;
+    view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, 240, 294}, &frame,
+                AFX_IDW_PANE_FIRST);
+    view.UpdateWindow();
+    EXPECT_EQ(view.m_draws, 1);
+    EXPECT_EQ(view.m_drawnOn, view.GetSafeHwnd());
+    const QImage& shown = WindowState::Of(view)->screen;
+    EXPECT_EQ(shown.pixelColor(5, 5), QColor(20, 90, 160));
+    EXPECT_EQ(shown.pixelColor(110, 110), QColor(250, 200, 0));
+    view.UpdateWindow();
+    EXPECT_EQ(view.m_draws, 1) << "nothing invalid, nothing drawn";
+    EXPECT_TRUE(platform::SaveWindowImage(view, (Device() / "view.png").c_str()));
+}
+
+// --- The application and its loop ---
+
+class ExitingApp : public CWinApp {
+public:
+    explicit ExitingApp(bool start = true, bool filterClose = false)
+        : m_start(start), m_frame(filterClose) {}
+    BOOL InitInstance() override {
+        ++m_inits;
+        if (!m_start)
+            return FALSE;
+        m_frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+        m_pMainWnd = &m_frame;
+        for (auto [message, wParam] : m_posts)
+            m_frame.PostMessage(message, wParam, 0);
+        return TRUE;
+    }
+    int ExitInstance() override {
+        ++m_exits;
+        m_aliveAtExit = m_frame.GetSafeHwnd() != nullptr;
+        return 7;
+    }
+
+    bool m_start;
+    LoggingFrame m_frame;
+    std::vector<std::pair<UINT, WPARAM>> m_posts;
+    int m_inits = 0;
+    int m_exits = 0;
+    bool m_aliveAtExit = true;
+};
+
+TEST_F(Framework, ExitCommandDestroysTheFrameAndEndsTheLoop) {
+    ExitingApp app;
+    EXPECT_EQ(AfxGetApp(), &app);
+    app.m_posts = {{WM_COMMAND, 32773}, {WM_COMMAND, ID_APP_EXIT}};
+    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 7);
+    EXPECT_EQ(app.m_exits, 1);
+    EXPECT_FALSE(app.m_aliveAtExit);
+    g_log.erase(g_log.begin()); // the size at creation
+    EXPECT_EQ(g_log,
+              (std::vector<Record>{{"frame", WM_COMMAND, 32773, 0}, {"frame", WM_DESTROY, 0, 0}}));
+}
+
+TEST_F(Framework, FailedInitialisationEndsQuietlyWithoutALoop) {
+    ExitingApp app(false);
+    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 0);
+    EXPECT_EQ(app.m_inits, 1);
+    EXPECT_EQ(app.m_exits, 0);
+}
+
+TEST_F(Framework, RunWithoutAMainWindowReturnsAtOnce) {
+    CWinApp app;
+    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 0);
+}
+
+TEST_F(Framework, PostedCloseRewrittenByTheFilterIsNoClose) {
+    ExitingApp app(true, true);
+    app.m_posts = {{WM_CLOSE, 0}, {WM_COMMAND, 32771}, {WM_COMMAND, ID_APP_EXIT}};
+    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 7);
+    g_log.erase(g_log.begin());
+    EXPECT_EQ(g_log, (std::vector<Record>{{"frame", WM_SIZE, 0, 0},
+                                          {"frame", WM_COMMAND, 32771, 0},
+                                          {"frame", WM_DESTROY, 0, 0}}))
+        << "the frame lived on after the posted close, hidden";
+}
+
+TEST_F(Framework, PostedCloseWithoutAFilterDestroysTheFrame) {
+    ExitingApp app;
+    app.m_posts = {{WM_CLOSE, 0}, {WM_COMMAND, 32771}};
+    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 7);
+    g_log.erase(g_log.begin());
+    EXPECT_EQ(g_log, (std::vector<Record>{{"frame", WM_DESTROY, 0, 0}}));
+}
+
+TEST_F(Framework, SentCloseAndTheExitCommandBypassTheFilter) {
+    LoggingFrame frame(true);
+    frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+    frame.SendMessage(WM_CLOSE);
+    EXPECT_EQ(frame.GetSafeHwnd(), nullptr);
+
+    LoggingFrame exiting(true);
+    exiting.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+    exiting.SendMessage(WM_COMMAND, ID_APP_EXIT);
+    platform::PumpMessages();
+    EXPECT_EQ(exiting.GetSafeHwnd(), nullptr) << "the exit command's close is not a posted one";
+}
+
+// --- Menus ---
+
+std::vector<MenuItem> TrayMenu() {
+    return {
+        {0, u"&File", {{32771, u"Setting"}, {}, {32773, u"Vie&w?"}, {}, {ID_APP_EXIT, u"E&xit"}}}};
+}
+
+TEST_F(Framework, MenuResourceGivesItsPopupItemsAndSeparators) {
+    platform::AddMenuResource(128, TrayMenu());
+    CMenu menu;
+    EXPECT_FALSE(menu.LoadMenu(129));
+    ASSERT_TRUE(menu.LoadMenu(128));
+    EXPECT_EQ(menu.GetMenuItemCount(), 1u);
+    EXPECT_EQ(menu.GetMenuString(0), u"&File");
+    EXPECT_EQ(menu.GetMenuItemID(0), static_cast<UINT>(-1)) << "a pop-up has no command";
+    EXPECT_EQ(menu.GetSubMenu(1), nullptr);
+    EXPECT_EQ(menu.GetSubMenu(-1), nullptr);
+    CMenu* popup = menu.GetSubMenu(0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(menu.GetSubMenu(0), popup) << "the same object each time";
+    ASSERT_EQ(popup->GetMenuItemCount(), 5u);
+    std::vector<UINT> ids;
+    for (int i = 0; i < 5; ++i)
+        ids.push_back(popup->GetMenuItemID(i));
+    EXPECT_EQ(ids, (std::vector<UINT>{32771, 0, 32773, 0, ID_APP_EXIT}));
+    EXPECT_EQ(popup->GetMenuString(4), u"E&xit");
+    EXPECT_EQ(popup->GetMenuString(1), u"");
+    EXPECT_EQ(popup->GetSubMenu(0), nullptr) << "a command has no pop-up";
+    EXPECT_EQ(popup->GetMenuItemID(5), static_cast<UINT>(-1));
+    EXPECT_TRUE(menu.DestroyMenu());
+    EXPECT_EQ(menu.GetMenuItemCount(), 0u);
+}
+
+class Menus : public Framework {
+protected:
+    void SetUp() override {
+        Framework::SetUp();
+        platform::AddMenuResource(128, TrayMenu());
+        ASSERT_TRUE(m_menu.LoadMenu(128));
+        ASSERT_TRUE(m_frame.Create(nullptr, u"Tovalo", 0, RECT{}, nullptr, 0));
+        g_log.clear();
+    }
+    void TearDown() override { platform::SetPopupMenuHook({}); }
+
+    CMenu m_menu;
+    LoggingFrame m_frame;
+};
+
+TEST_F(Menus, UpdateHandlersRunBeforeTheMenuAndTheChoiceIsPostedToTheOwner) {
+    std::vector<MenuItem> seen;
+    POINT anchor{};
+    platform::SetPopupMenuHook([&](const std::vector<MenuItem>& items, POINT at) {
+        seen = items;
+        anchor = at;
+        return 32773u;
+    });
+    EXPECT_TRUE(
+        m_menu.GetSubMenu(0)->TrackPopupMenu(TPM_RIGHTALIGN | TPM_BOTTOMALIGN, 220, 300, &m_frame));
+    EXPECT_EQ(anchor, (POINT{220, 300}));
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[2].text, u"View") << "changed by the update handler";
+    EXPECT_EQ(seen[0].text, u"Setting");
+    EXPECT_EQ(seen[4].text, u"E&xit");
+    EXPECT_EQ(seen[1].id, 0u);
+    EXPECT_TRUE(seen[1].text.empty());
+    EXPECT_EQ(m_frame.m_updateCount, 2u) << "one call per handled command, none for separators";
+    EXPECT_EQ(m_menu.GetSubMenu(0)->GetMenuString(2), u"Vie&w?") << "the resource is untouched";
+    EXPECT_TRUE(g_log.empty()) << "posted, not sent";
+    platform::PumpMessages();
+    EXPECT_EQ(g_log, (std::vector<Record>{{"frame", WM_COMMAND, 32773, 0}}));
+}
+
+TEST_F(Menus, ReturnCommandGivesTheChoiceInsteadOfPostingIt) {
+    platform::SetPopupMenuHook([](const std::vector<MenuItem>&, POINT) { return 32771u; });
+    EXPECT_EQ(m_menu.GetSubMenu(0)->TrackPopupMenu(TPM_RETURNCMD, 0, 0, &m_frame), 32771);
+    platform::PumpMessages();
+    EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(Menus, DisabledOrForeignCommandsAreNeverChosen) {
+    m_frame.m_disableSetting = true;
+    bool disabledSeen = false;
+    platform::SetPopupMenuHook([&](const std::vector<MenuItem>& items, POINT) {
+        disabledSeen = !items[0].enabled && items[2].enabled;
+        return 32771u;
+    });
+    EXPECT_EQ(m_menu.GetSubMenu(0)->TrackPopupMenu(TPM_RETURNCMD, 0, 0, &m_frame), 0);
+    EXPECT_TRUE(disabledSeen);
+    platform::SetPopupMenuHook([](const std::vector<MenuItem>&, POINT) { return 4242u; });
+    EXPECT_TRUE(m_menu.GetSubMenu(0)->TrackPopupMenu(0, 0, 0, &m_frame));
+    platform::PumpMessages();
+    EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(Menus, NoOwnerNoMenu) {
+    bool shown = false;
+    platform::SetPopupMenuHook([&](const std::vector<MenuItem>&, POINT) {
+        shown = true;
+        return 0u;
+    });
+    EXPECT_FALSE(m_menu.GetSubMenu(0)->TrackPopupMenu(0, 0, 0, nullptr));
+    CWnd never;
+    EXPECT_FALSE(m_menu.GetSubMenu(0)->TrackPopupMenu(0, 0, 0, &never));
+    EXPECT_FALSE(shown);
+}
+
+TEST(PopupPlacement, AlignmentFlagsNameTheCornerAtTheAnchor) {
+    using platform::detail::PopupTopLeft;
+    const QRect screen(0, 0, 240, 320);
+    const QSize size(80, 70);
+    EXPECT_EQ(PopupTopLeft(TPM_RIGHTALIGN | TPM_BOTTOMALIGN, {220, 300}, size, screen),
+              QPoint(140, 230));
+    EXPECT_EQ(PopupTopLeft(TPM_LEFTALIGN | TPM_TOPALIGN, {20, 30}, size, screen), QPoint(20, 30));
+    EXPECT_EQ(PopupTopLeft(TPM_RIGHTALIGN, {50, 30}, size, screen), QPoint(0, 30))
+        << "kept on the screen";
+    EXPECT_EQ(PopupTopLeft(0, {220, 300}, size, screen), QPoint(160, 250));
+}
+
+} // namespace
