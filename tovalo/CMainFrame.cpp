@@ -83,8 +83,7 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM, LPARAM) {
         return 0;
     }
     if (CMenu* popup = m_Menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_RIGHTALIGN | TPM_BOTTOMALIGN, kMenuAnchor.x, kMenuAnchor.y,
-                              this);
+        popup->TrackPopupMenu(TPM_RIGHTALIGN | TPM_BOTTOMALIGN, kMenuAnchor.x, kMenuAnchor.y, this);
     return 1;
 }
 

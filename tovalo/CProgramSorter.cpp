@@ -15,14 +15,12 @@ void CProgramSorter::Sort(Mode mode, CGetGroupIconInfo& groups) {
     if (mode == Mode::BySlot) {
         std::sort(records.begin(), records.end(), byPK);
     } else {
-        std::sort(records.begin(), records.end(),
-                  [](const EXEICONDATA& a, const EXEICONDATA& b) {
-                      return a.GroupPosition < b.GroupPosition;
-                  });
+        std::sort(records.begin(), records.end(), [](const EXEICONDATA& a, const EXEICONDATA& b) {
+            return a.GroupPosition < b.GroupPosition;
+        });
         // Each group takes the next IconCount records; a count that runs past the list is
         // cut at its end.
-        const int groupCount =
-            std::min(groups.m_RegData.m_nGroupCount, groups.m_List.GetCount());
+        const int groupCount = std::min(groups.m_RegData.m_nGroupCount, groups.m_List.GetCount());
         auto run = records.begin();
         for (int i = 0; i < groupCount && run != records.end(); ++i) {
             const int count = std::max(groups.GetIcon(i).IconCount, 0);

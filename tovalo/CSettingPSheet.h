@@ -8,8 +8,7 @@ class CTovaloView;
 // by that title.
 class CSettingPSheet : public CPropertySheet {
 public:
-    explicit CSettingPSheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr,
-                            UINT iSelectPage = 0);
+    explicit CSettingPSheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
     // The view whose lists and windows the pages work on.
     void SetView(CTovaloView* pView) { m_pView = pView; }
 

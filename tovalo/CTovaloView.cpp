@@ -61,8 +61,8 @@ void CTovaloView::OnInitialUpdate() {
     CClientDC screen(this);
     m_dcBack.CreateCompatibleDC(&screen);
     m_dcLogo.CreateCompatibleDC(&screen);
-    m_hLogoImage = CImageLoadProc::LoadJPEG(
-        m_ModulePath.GetDirectory() + u"\\Skin\\NORVI_LOGO.GIF", &m_dcLogo);
+    m_hLogoImage = CImageLoadProc::LoadJPEG(m_ModulePath.GetDirectory() + u"\\Skin\\NORVI_LOGO.GIF",
+                                            &m_dcLogo);
 
     const CString skinPath = m_RegData.GetSkinPath();
     const DWORD skin = m_RegData.CheckSkin();
@@ -121,8 +121,8 @@ void CTovaloView::DestroyWindows() {
 
 void CTovaloView::DrawLogo() {
     m_dcBack.TransparentImage(kLogo.left, kLogo.top, kLogo.right - kLogo.left,
-                              kLogo.bottom - kLogo.top, &m_dcLogo, 0, 0,
-                              kLogo.right - kLogo.left, kLogo.bottom - kLogo.top, kLogoKey);
+                              kLogo.bottom - kLogo.top, &m_dcLogo, 0, 0, kLogo.right - kLogo.left,
+                              kLogo.bottom - kLogo.top, kLogoKey);
 }
 
 void CTovaloView::ShowDefaultSkin() {

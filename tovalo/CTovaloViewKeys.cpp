@@ -44,7 +44,7 @@ void CTovaloView::OpenSettings() {
 void CTovaloView::OnHotKey(UINT nHotKeyId, UINT, UINT) {
     if (m_nSetKeyCode != 0 && nHotKeyId == m_nSetKeyCode) {
         if (HWND sheet = FindWindowW(nullptr, kSettingTitle)) {
-            SetForegroundWindow(sheet);
+            ::SetForegroundWindow(sheet);
             return;
         }
         UnregisterHotKey(m_hWnd, static_cast<int>(m_nSetKeyCode));

@@ -3,7 +3,7 @@
 #include <platform/Types.h>
 
 // Resource ids of the program.
-inline constexpr UINT IDR_MAINFRAME = 128;  // menu, tray icon
+inline constexpr UINT IDR_MAINFRAME = 128;   // menu, tray icon
 inline constexpr UINT IDB_DEFAULTSKIN = 133; // the built-in skin, 240 x 294, 24 bits
 inline constexpr UINT ID_TRAY_ICON = 102;
 inline constexpr UINT WM_TRAYNOTIFY = 0x401;

@@ -387,12 +387,18 @@ HWND GetFocus() {
     return nullptr;
 }
 
+HWND platform::detail::FindLocalWindow(const WCHAR* title) {
+    for (auto& [hWnd, state] : TheHandles().live)
+        if (!state->parent && state->text == title)
+            return hWnd;
+    return nullptr;
+}
+
 HWND FindWindowW(LPCWSTR, LPCWSTR lpWindowName) {
     if (!lpWindowName)
         return nullptr;
-    for (auto& [hWnd, state] : platform::detail::TheHandles().live)
-        if (!state->parent && state->text == lpWindowName)
-            return hWnd;
+    if (HWND local = platform::detail::FindLocalWindow(lpWindowName))
+        return local;
     // The program may be running in another process on the same device.
     platform::detail::EnsureApplication();
     return platform::detail::FindRemoteWindow(lpWindowName);

@@ -9,6 +9,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 #include <vector>
@@ -48,7 +49,8 @@ QByteArray Answer(const QByteArray& line) {
     int space = line.indexOf(' ');
     QByteArray verb = line.left(space);
     std::u16string title = FromUtf8(line.mid(space + 1).toStdString());
-    HWND local = FindWindowW(nullptr, title.c_str());
+    // Only this process's own windows: asking on would ask this very channel.
+    HWND local = FindLocalWindow(title.c_str());
     if (verb == "FIND")
         return local ? "1" : "0";
     if (verb == "RAISE" && local) {
@@ -86,14 +88,23 @@ std::vector<std::u16string>& RemoteTitles() {
 // Remote handles lie in a range of their own, far from local ones.
 constexpr std::uintptr_t kRemoteBase = 0x7F000000;
 
+Server* g_server = nullptr;
+
+void RemoveChannel() {
+    if (g_server && g_server->isListening())
+        QLocalServer::removeServer(g_server->serverName());
+}
+
 } // namespace
 
 void ServeTopLevelWindows() {
-    static Server* server = nullptr;
-    if (server)
+    if (g_server)
         return;
-    // Lives as long as the program: the channel answers until the process ends.
-    server = new Server;
+    // Lives as long as the program: the channel answers until the process ends, and its
+    // socket goes with it.
+    g_server = new Server;
+    Server* server = g_server;
+    std::atexit(RemoveChannel);
     QString name = ChannelName();
     if (!server->listen(name)) {
         // A socket left by a program that died answers nobody; a live one does.
@@ -107,6 +118,9 @@ void ServeTopLevelWindows() {
 }
 
 HWND FindRemoteWindow(const std::u16string& title) {
+    // The process that serves the device's channel is the one other programs ask.
+    if (g_server && g_server->isListening())
+        return nullptr;
     if (Ask("FIND " + QByteArray::fromStdString(ToUtf8(title))) != "1")
         return nullptr;
     auto& titles = RemoteTitles();

@@ -13,6 +13,8 @@ namespace platform::detail {
 void ServeTopLevelWindows();
 // A handle standing for a window of the program running on this device, or null.
 HWND FindRemoteWindow(const std::u16string& title);
+// A top-level window of this process by title.
+HWND FindLocalWindow(const WCHAR* title);
 bool IsRemoteWindow(HWND hWnd);
 // Asks the other program to show its window and bring it to the front.
 bool RaiseRemoteWindow(HWND hWnd);

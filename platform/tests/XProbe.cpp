@@ -2,7 +2,8 @@
 // clicking a window's close button would:
 //   xprobe grab FILE.png        save the whole screen
 //   xprobe pixel X Y            print the colour at a screen point as RRGGBB
-//   xprobe dark X Y W H         print how many pixels of the area are nearly black
+//   xprobe dark X Y W H [LIMIT] print how many pixels of the area have every channel below
+//                               LIMIT (default 90)
 //   xprobe hash X Y W H         print a checksum of the area's pixels
 //   xprobe count TITLE          print how many top-level windows have that exact title
 //   xprobe viewable TITLE       print 1 when such a window is mapped and viewable, else 0
@@ -44,7 +45,8 @@ std::vector<Window> WindowsTitled(Display* display, const std::string& title) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: xprobe grab FILE | pixel X Y | count|viewable|close|focus TITLE\n");
+    std::fprintf(stderr,
+                 "usage: xprobe grab FILE | pixel X Y | count|viewable|close|focus TITLE\n");
     return 2;
 }
 
@@ -64,8 +66,8 @@ int main(int argc, char** argv) {
     if (command == "grab" || command == "pixel" || command == "dark" || command == "hash") {
         XWindowAttributes attributes;
         XGetWindowAttributes(display, root, &attributes);
-        XImage* shot = XGetImage(display, root, 0, 0, attributes.width, attributes.height,
-                                 AllPlanes, ZPixmap);
+        XImage* shot =
+            XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
         if (!shot)
             return 1;
         if (command == "grab") {
@@ -78,11 +80,12 @@ int main(int argc, char** argv) {
             const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]);
             const int x1 = std::min(x0 + std::atoi(argv[4]), attributes.width);
             const int y1 = std::min(y0 + std::atoi(argv[5]), attributes.height);
+            const unsigned long limit = argc >= 7 ? std::strtoul(argv[6], nullptr, 10) : 90;
             unsigned long dark = 0, hash = 1469598103u;
             for (int y = std::max(y0, 0); y < y1; ++y)
                 for (int x = std::max(x0, 0); x < x1; ++x) {
                     const unsigned long p = XGetPixel(shot, x, y) & 0xFFFFFF;
-                    if ((p >> 16) < 90 && ((p >> 8) & 0xFF) < 90 && (p & 0xFF) < 90)
+                    if ((p >> 16) < limit && ((p >> 8) & 0xFF) < limit && (p & 0xFF) < limit)
                         ++dark;
                     hash = (hash ^ p) * 16777619u & 0xFFFFFFFFu;
                 }

@@ -85,13 +85,14 @@ orange() { # the band: strong red, weaker blue
 row_text() { # a checksum of the label area of a row of the program column
     "$xprobe" hash 159 $((26 + 7 + $1 * 40)) 80 40
 }
-dark_in_row() { # labels are drawn in black: dark pixels in the row's label area
-    (($("$xprobe" dark 159 $((26 + 7 + $1 * 40)) 80 40) > 5))
+dark_in_row() { # labels are drawn in black, under the band only darkened: dark pixels there
+    (($("$xprobe" dark 159 $((26 + 7 + $1 * 40)) 80 40 140) > 5))
 }
 
 "$xprobe" grab "$work/first.png"
 check "the band lies across row 1 of the program column" orange 236 $((7 + 60))
 check "row 1 shows the first program's name" dark_in_row 1
+check "row 2 shows the next one" dark_in_row 2
 before=$(row_text 1)
 
 "$xprobe" focus Tovalo
@@ -102,7 +103,8 @@ check "the down key moves the selection" test "$before" != "$after"
 
 # A second start brings the first to the front and ends quietly.
 timeout 20 "$tovalo" >"$work/second.log" 2>&1
-check "a second start exits with 0" test $? -eq 0
+second_status=$?
+check "a second start exits with 0" test "$second_status" -eq 0
 check "only one launcher window" one_window
 check "the first launcher still runs" kill -0 "$first"
 
@@ -119,6 +121,9 @@ if [ -n "${TOVALO_KEEP_PICTURES:-}" ]; then cp "$work"/*.png "$TOVALO_KEEP_PICTU
 if ((failures > 0)); then
     echo "--- launcher output"
     cat "$work/first.log"
+    echo "--- second start"
+    cat "$work/second.log"
+    echo "status $second_status"
     exit 1
 fi
 exit 0

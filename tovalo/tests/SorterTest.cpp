@@ -51,8 +51,8 @@ TEST_F(SorterTest, ByGroupOrdersGroupsThenEachRunBySlot) {
     Programs({{9, 3}, {2, 0}, {5, 3}, {1, 3}, {8, 0}, {3, 1}});
     Groups({{0, 2}, {1, 1}, {3, 3}});
     m_sorter.Sort(CProgramSorter::Mode::ByGroup, m_groups);
-    EXPECT_EQ(Order(), (std::vector<std::pair<int, int>>{
-                           {2, 0}, {8, 0}, {3, 1}, {1, 3}, {5, 3}, {9, 3}}));
+    EXPECT_EQ(Order(),
+              (std::vector<std::pair<int, int>>{{2, 0}, {8, 0}, {3, 1}, {1, 3}, {5, 3}, {9, 3}}));
 }
 
 TEST_F(SorterTest, CountsThatRunPastTheListAreCut) {
