@@ -3,11 +3,36 @@
 #include "Application.h"
 #include "WindowState.h"
 
+#include <platform/CFrameWnd.h>
+
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QPixmap>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 CWinApp* g_app = nullptr;
+
+// With TOVALO_SNAPSHOT naming a PNG file, the program saves its first screen there and ends
+// in order, as "Exit" does: how a machine without a display shows what the launcher draws.
+int Snapshot(CWinApp& app, const char* path) {
+    using platform::detail::WindowState;
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bool saved = false;
+    if (WindowState* state = app.m_pMainWnd ? WindowState::Of(*app.m_pMainWnd) : nullptr)
+        if (state->widget)
+            saved = state->widget->grab().save(QString::fromLocal8Bit(path), "PNG");
+    if (!saved)
+        std::fprintf(stderr, "tovalo: could not save the first screen to %s\n", path);
+    if (app.m_pMainWnd && app.m_pMainWnd->GetSafeHwnd())
+        app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
+    const int code = app.ExitInstance();
+    return saved ? code : 1;
+}
 
 } // namespace
 
@@ -44,6 +69,8 @@ int RunApplication(CWinApp& app, int, char**) {
     // A start that decides not to run (a second instance) ends quietly.
     if (!app.InitInstance())
         return 0;
+    if (const char* snapshot = std::getenv("TOVALO_SNAPSHOT"); snapshot && *snapshot)
+        return Snapshot(app, snapshot);
     return app.Run();
 }
 
