@@ -1,0 +1,97 @@
+// One key scroll of the program column (three pictures, each composed and copied to the
+// window, pacing off) beside one plain copy of the window's whole picture, with 7 and with 50
+// programs spread over 19 groups; the counter "copies" says how many plain copies one scroll
+// costs.
+#include <mirvane/CIconListWnd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class BenchColumn : public CIconListWnd {
+public:
+    using CIconListWnd::CIconListWnd;
+    void CopyWhole() {
+        CClientDC dc(this);
+        dc.BitBlt(0, 0, m_rcClient.Width(), m_rcClient.Height(), &m_dcCompose, 0, 0, SRCCOPY);
+    }
+};
+
+struct Screen {
+    CWnd view;
+    CGetExeIconInfo programs;
+    BenchColumn column{40, 7, 1};
+    CDC skin;
+    CBitmap skinBitmap;
+    std::vector<HICON> icons;
+
+    explicit Screen(int count) {
+        platform::SetFramePacing(false);
+        view.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0);
+        std::vector<DWORD> pixels(32 * 32, 0xFF3070C0);
+        for (int i = 0; i < count; ++i) {
+            EXEICONDATA data;
+            data.PK = i;
+            data.GroupPosition = i * 19 / count;
+            const std::u16string name = u"Program number " + std::u16string(1, u'A' + i % 26);
+            std::copy(name.begin(), name.end(), data.IconName);
+            data.hIcon = platform::CreateIconFromPixels(32, 32, pixels.data());
+            icons.push_back(data.hIcon);
+            programs.m_List.AddTail(data);
+        }
+        CClientDC dc(&view);
+        skin.CreateCompatibleDC(&dc);
+        skinBitmap.CreateCompatibleBitmap(&dc, 240, 294);
+        skin.SelectObject(&skinBitmap);
+        skin.FillSolidRect(0, 0, 240, 294, RGB(230, 236, 244));
+        column.SetListPtr(&programs);
+        const CRect placed(122, 7, 240, 294);
+        column.Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, placed, &view, 3333);
+        column.MakeInitWnd(skin, placed);
+    }
+};
+
+Screen& ScreenOf(int count) {
+    // Built once per size; they live until the process ends.
+    static std::unique_ptr<Screen> screens[2];
+    auto& screen = screens[count > 7 ? 1 : 0];
+    if (!screen)
+        screen = std::make_unique<Screen>(count);
+    return *screen;
+}
+
+double PlainCopyNanoseconds(Screen& screen) {
+    constexpr int kCopies = 2000;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kCopies; ++i)
+        screen.column.CopyWhole();
+    const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
+    return spent.count() / kCopies;
+}
+
+void KeyScroll(benchmark::State& state) {
+    Screen& screen = ScreenOf(static_cast<int>(state.range(0)));
+    const double copy = PlainCopyNanoseconds(screen);
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
+        screen.column.SendMessage(WM_KEYDOWN, 0x28, 1);
+    const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
+    state.counters["copies"] = spent.count() / static_cast<double>(state.iterations()) / copy;
+}
+BENCHMARK(KeyScroll)->Arg(7)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+void PlainWindowCopy(benchmark::State& state) {
+    Screen& screen = ScreenOf(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        screen.column.CopyWhole();
+}
+BENCHMARK(PlainWindowCopy)->Arg(7)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
