@@ -1,5 +1,7 @@
 #include <mirvane/CIconListWnd.h>
 
+#include "Surface.h"
+
 #include <platform/Files.h>
 
 #include <algorithm>
@@ -17,13 +19,6 @@ constexpr int kLabelRoomMargin = 42;
 constexpr int kIconTop = 3;
 // Folder links could otherwise make the start-menu walk endless.
 constexpr int kMaxFolderDepth = 32;
-
-// A memory surface with a bitmap of the given size selected into it.
-bool MakeSurface(CDC& dc, CBitmap& bitmap, CDC* pDisplay, int w, int h) {
-    if (!dc.CreateCompatibleDC(pDisplay) || !bitmap.CreateCompatibleBitmap(pDisplay, w, h))
-        return false;
-    return dc.SelectObject(&bitmap) != nullptr;
-}
 
 } // namespace
 
@@ -63,9 +58,9 @@ int CIconListWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     GetClientRect(&m_rcClient);
     const int w = m_rcClient.Width(), h = m_rcClient.Height();
     // A window without its surfaces would draw into nothing: refuse it instead.
-    if (!MakeSurface(m_dcBack, m_bmpBack, &display, w, h) ||
-        !MakeSurface(m_dcBand, m_bmpBand, &display, w, m_nItemHeight) ||
-        !MakeSurface(m_dcCompose, m_bmpCompose, &display, w, h + m_nItemHeight))
+    if (!mirvane::MakeSurface(m_dcBack, m_bmpBack, &display, w, h) ||
+        !mirvane::MakeSurface(m_dcBand, m_bmpBand, &display, w, m_nItemHeight) ||
+        !mirvane::MakeSurface(m_dcCompose, m_bmpCompose, &display, w, h + m_nItemHeight))
         return -1;
     m_dcBand.FillSolidRect(0, 0, w, m_nItemHeight, kBandColor);
     SetRows(Count() < m_nRows ? Count() : m_nMaxRows);

@@ -1,6 +1,6 @@
 #include <mirvane/CIconListWnd.h>
 
-#include <platform/ShellExecute.h>
+#include "ShellStart.h"
 
 namespace {
 
@@ -10,22 +10,11 @@ constexpr int kPressInset = 3;
 constexpr UINT kKeyUp = 0x26;
 constexpr UINT kKeyDown = 0x28;
 constexpr UINT kKeyAction = 0x0D;
-constexpr int kShowNormal = 5;
-constexpr DWORD kRequestSize = 60;
 
 } // namespace
 
 void CIconListWnd::Start(const EXEICONDATA& data) {
-    SHELLEXECUTEINFO request;
-    request.cbSize = kRequestSize;
-    request.fMask = 0;
-    request.hwnd = nullptr;
-    request.lpVerb = nullptr;
-    request.lpFile = data.IconPath;
-    request.lpParameters = nullptr;
-    request.lpDirectory = nullptr;
-    request.nShow = kShowNormal;
-    ShellExecuteEx(&request);
+    mirvane::StartProgram(data.IconPath);
 }
 
 void CIconListWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {

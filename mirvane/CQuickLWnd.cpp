@@ -1,8 +1,7 @@
 #include <mirvane/CQuickLWnd.h>
 
+#include "ShellStart.h"
 #include "Surface.h"
-
-#include <platform/ShellExecute.h>
 
 #include <algorithm>
 
@@ -13,7 +12,6 @@ constexpr int kCellSize = 20;
 constexpr int kCellPitch = 25;
 constexpr int kIconInset = 2;
 constexpr int kIconSize = 16;
-constexpr DWORD kShellRequestSize = 60;
 constexpr DWORD kHorizontalLine = 1000;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kLineDark = RGB(50, 21, 171);
@@ -134,17 +132,8 @@ void CQuickLWnd::OnLButtonUp(UINT nFlags, CPoint point) {
     ShowCell(rc);
     // Lifting the stylus outside the pressed cell cancels the start.
     if (rc.PtInRect(point)) {
-        QLICONDATA entry = m_pList->GetIcon(m_nPressed);
-        SHELLEXECUTEINFO request;
-        request.cbSize = kShellRequestSize;
-        request.fMask = 0;
-        request.hwnd = nullptr;
-        request.lpVerb = nullptr;
-        request.lpFile = entry.QLPath;
-        request.lpParameters = nullptr;
-        request.lpDirectory = nullptr;
-        request.nShow = SW_SHOW;
-        ShellExecuteEx(&request);
+        const QLICONDATA entry = m_pList->GetIcon(m_nPressed);
+        mirvane::StartProgram(entry.QLPath);
     }
     m_nPressed = -1;
     Default();

@@ -2,6 +2,8 @@
 // window, pacing off) beside one plain copy of the window's whole picture, with 7 and with 50
 // programs spread over 19 groups; the counter "copies" says how many plain copies one scroll
 // costs.
+#include "BenchScreen.h"
+
 #include <mirvane/CIconListWnd.h>
 
 #include <benchmark/benchmark.h>
@@ -22,17 +24,11 @@ public:
     }
 };
 
-struct Screen {
-    CWnd view;
+struct Screen : mirvane::bench::BenchView {
     CGetExeIconInfo programs;
     BenchColumn column{40, 7, 1};
-    CDC skin;
-    CBitmap skinBitmap;
-    std::vector<HICON> icons;
 
-    explicit Screen(int count) {
-        platform::SetFramePacing(false);
-        view.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0);
+    explicit Screen(int count) : BenchView(RGB(230, 236, 244)) {
         std::vector<DWORD> pixels(32 * 32, 0xFF3070C0);
         for (int i = 0; i < count; ++i) {
             EXEICONDATA data;
@@ -41,14 +37,8 @@ struct Screen {
             const std::u16string name = u"Program number " + std::u16string(1, u'A' + i % 26);
             std::copy(name.begin(), name.end(), data.IconName);
             data.hIcon = platform::CreateIconFromPixels(32, 32, pixels.data());
-            icons.push_back(data.hIcon);
             programs.m_List.AddTail(data);
         }
-        CClientDC dc(&view);
-        skin.CreateCompatibleDC(&dc);
-        skinBitmap.CreateCompatibleBitmap(&dc, 240, 294);
-        skin.SelectObject(&skinBitmap);
-        skin.FillSolidRect(0, 0, 240, 294, RGB(230, 236, 244));
         column.SetListPtr(&programs);
         const CRect placed(122, 7, 240, 294);
         column.Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, placed, &view, 3333);
@@ -66,12 +56,7 @@ Screen& ScreenOf(int count) {
 }
 
 double PlainCopyNanoseconds(Screen& screen) {
-    constexpr int kCopies = 2000;
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kCopies; ++i)
-        screen.column.CopyWhole();
-    const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
-    return spent.count() / kCopies;
+    return mirvane::bench::NanosecondsPer([&] { screen.column.CopyWhole(); });
 }
 
 void KeyScroll(benchmark::State& state) {

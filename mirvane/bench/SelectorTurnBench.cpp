@@ -1,6 +1,8 @@
 // One turn of the group selector (five pictures, each composed and copied to the window)
 // beside one plain copy of the window's whole picture, with 19 groups; the turn's counter
 // "copies" says how many plain copies one turn costs.
+#include "BenchScreen.h"
+
 #include <mirvane/CGroupListWnd.h>
 
 #include <benchmark/benchmark.h>
@@ -28,20 +30,15 @@ std::filesystem::path DeviceFolder() {
     return std::filesystem::temp_directory_path() / ("tovalo-selector-" + std::to_string(getpid()));
 }
 
-struct Screen {
-    CWnd view;
+struct Screen : mirvane::bench::BenchView {
     CGetGroupIconInfo groups;
     BenchSelector selector{20, 5, 1};
-    CDC skin;
-    CBitmap skinBitmap;
 
-    Screen() {
+    Screen() : BenchView(RGB(90, 140, 200)) {
         auto device = std::filesystem::temp_directory_path() /
                       ("tovalo-selector-" + std::to_string(getpid()));
         std::filesystem::create_directories(device / "Windows");
         setenv("TOVALO_DEVICE", device.c_str(), 1);
-        platform::SetFramePacing(false);
-        view.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0);
         for (int i = 0; i < 19; ++i) {
             GROUPICONDATA group;
             group.PK = i;
@@ -49,11 +46,6 @@ struct Screen {
             std::copy(name.begin(), name.end(), group.GroupName);
             groups.m_List.AddTail(group);
         }
-        CClientDC dc(&view);
-        skin.CreateCompatibleDC(&dc);
-        skinBitmap.CreateCompatibleBitmap(&dc, 240, 294);
-        skin.SelectObject(&skinBitmap);
-        skin.FillSolidRect(0, 0, 240, 294, RGB(90, 140, 200));
         selector.SetListPtr(&groups);
         selector.Create(nullptr, u"GROUPWND", WS_CHILD | WS_VISIBLE, RECT{0, 13, 118, 123}, &view,
                         4444);
@@ -67,13 +59,7 @@ Screen& TheScreen() {
 }
 
 double PlainCopyNanoseconds() {
-    auto& screen = TheScreen();
-    constexpr int kCopies = 2000;
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kCopies; ++i)
-        screen.selector.CopyWhole();
-    std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
-    return spent.count() / kCopies;
+    return mirvane::bench::NanosecondsPer([] { TheScreen().selector.CopyWhole(); });
 }
 
 void WheelTurn(benchmark::State& state) {

@@ -1,6 +1,8 @@
 #include <platform/CDC.h>
 #include <platform/CWnd.h>
 
+#include <testsupport/Surface.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -14,24 +16,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // A memory surface with its own compatible bitmap.
-struct Surface {
-    CDC dc;
-    CBitmap bitmap;
-    CBitmap* previous = nullptr;
-    Surface(int w, int h, COLORREF fill = kWhite) {
-        CDC screen;
-        screen.Attach(GetDC(nullptr));
-        dc.CreateCompatibleDC(&screen);
-        bitmap.CreateCompatibleBitmap(&screen, w, h);
-        previous = dc.SelectObject(&bitmap);
-        dc.FillSolidRect(0, 0, w, h, fill);
-        ReleaseDC(nullptr, screen.Detach());
-    }
-    ~Surface() {
-        dc.SelectObject(previous);
-        dc.DeleteDC();
-    }
-};
+using testsupport::Surface;
 
 HBITMAP MakeDib(int w, int h, void** bits) {
     BITMAPINFO info;

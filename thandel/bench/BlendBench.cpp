@@ -1,23 +1,14 @@
 #include <thandel/CAlphaBlend.h>
 
+#include <testsupport/Surface.h>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 
 namespace {
 
-struct Surface {
-    CDC dc;
-    CBitmap bitmap;
-    CBitmap* previous = nullptr;
-    Surface(int w, int h, COLORREF fill) {
-        dc.CreateCompatibleDC(nullptr);
-        bitmap.CreateCompatibleBitmap(&dc, w, h);
-        previous = dc.SelectObject(&bitmap);
-        dc.FillSolidRect(0, 0, w, h, fill);
-    }
-    ~Surface() { dc.SelectObject(previous); }
-};
+using testsupport::Surface;
 
 // The band sizes of the windows and a whole screen, each beside a block copy of the same
 // rectangle; the ratio is the blend's time over the copy's.

@@ -1,21 +1,12 @@
 #include <thandel/CAlphaBlend.h>
 
+#include <testsupport/Surface.h>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Surface {
-    CDC dc;
-    CBitmap bitmap;
-    CBitmap* previous = nullptr;
-    Surface(int w, int h, COLORREF fill) {
-        dc.CreateCompatibleDC(nullptr);
-        bitmap.CreateCompatibleBitmap(&dc, w, h);
-        previous = dc.SelectObject(&bitmap);
-        dc.FillSolidRect(0, 0, w, h, fill);
-    }
-    ~Surface() { dc.SelectObject(previous); }
-};
+using testsupport::Surface;
 
 class Blend : public CAlphaBlend {
 public:
