@@ -68,11 +68,12 @@ void CTovaloView::OnInitialUpdate() {
     const DWORD skin = m_RegData.CheckSkin();
     if (skin == 1)
         ApplyDefaultSkin();
-    else if (skin != 0 || !ApplySkinImage(skinPath))
-        // A stored choice that cannot be shown leaves a usable screen, not an empty one,
-        // and stays stored for when the picture is back.
-        if (!m_hSkinImage && !m_bmpDefaultSkin.GetSafeHandle())
-            ShowDefaultSkin();
+    else if (skin == 0)
+        ApplySkinImage(skinPath);
+    // A stored choice that cannot be shown leaves a usable screen, not an empty one, and
+    // stays stored for when the picture is back.
+    if (!m_hSkinImage && !m_bmpDefaultSkin.GetSafeHandle())
+        ShowDefaultSkin();
 
     CreateWindows();
     RegisterSetKey();

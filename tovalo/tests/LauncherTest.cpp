@@ -121,6 +121,18 @@ TEST_F(LauncherTest, AStoredSkinThatIsGoneFallsBackToTheBuiltInOneAndStaysStored
     EXPECT_NE(Shown(200, 100), RGB(0, 0, 0));
 }
 
+TEST_F(LauncherTest, AnUnknownStoredSkinStateShowsTheBuiltInSkin) {
+    {
+        CPXRegData store;
+        store.InitRegistry();
+        store.SkinToggle(7);
+    }
+    Start();
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_NE(Shown(200, 100), RGB(0, 0, 0));
+    EXPECT_EQ(View().m_RegData.CheckSkin(), 7u);
+}
+
 TEST_F(LauncherTest, HotkeysDefaultToButtonsTwoAndThree) {
     Start();
     EXPECT_EQ(View().m_nSetKeyCode, 0xC2u);
