@@ -230,8 +230,18 @@ Hive::~Hive() {
 
 bool Hive::RefreshBackup() {
     fs::path backup = BackupIn(m_folder);
-    fs::path temp = backup.string() + ".new-" + std::to_string(::getpid());
     std::error_code ec;
+    // A backup made after the hive's last write is that hive already: copying it again would
+    // only cost syncs at every start. Equal times may hide a later write, so they copy.
+    const fs::path hive = FileIn(m_folder);
+    auto newest = fs::last_write_time(hive, ec);
+    const auto wal = fs::last_write_time(hive.string() + "-wal", ec);
+    if (!ec && wal > newest)
+        newest = wal;
+    const auto made = fs::last_write_time(backup, ec);
+    if (!ec && made > newest)
+        return true;
+    fs::path temp = backup.string() + ".new-" + std::to_string(::getpid());
     fs::remove(temp, ec);
     if (!CreateEmptyOwnerFile(temp))
         return false;
@@ -361,9 +371,11 @@ LONG Hive::SetValue(std::int64_t key, std::u16string_view name, DWORD type,
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return scope.End(status);
+    // Writing a value as it already is changes no page, so it costs no sync.
     Statement s(m_db, "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
                       "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
-                      "data = excluded.data");
+                      "data = excluded.data "
+                      "WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
     int rc = s.Bind(1, key)
                  .Bind(2, ToUtf8(name))
                  .Bind(3, Folded(name))
