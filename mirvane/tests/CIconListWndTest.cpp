@@ -347,6 +347,25 @@ TEST_F(DefaultListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
     EXPECT_EQ(again.m_List.GetCount(), 4);
 }
 
+TEST_F(DefaultListTest, AReadOnlyFolderIsTakenAsAProgram) {
+    const auto programs = Device() / "Windows" / "Start Menu" / "Programs";
+    testsupport::WriteFile(programs / "Locked" / "Inside.lnk", "x");
+    namespace fs = std::filesystem;
+    fs::permissions(programs / "Locked",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    ASSERT_EQ(m_list.InitReg(), 3333u);
+    m_wnd = std::make_unique<IconList>(40, 7, 1);
+    m_wnd->SetListPtr(&m_list);
+    m_wnd->MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
+    fs::permissions(programs / "Locked", fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_EQ(m_list.m_List.GetCount(), 1);
+    // Named like any entry: up to its first dot, so a name without one gives no label.
+    EXPECT_EQ(std::u16string(m_list.GetIcon(0).IconName), u"");
+    EXPECT_EQ(std::u16string(m_list.GetIcon(0).IconPath),
+              u"\\Windows\\Start Menu\\Programs\\Locked");
+}
+
 TEST_F(DefaultListTest, AMissingFolderAddsNothing) {
     ASSERT_EQ(m_list.InitReg(), 3333u);
     m_wnd = std::make_unique<IconList>(40, 7, 1);
