@@ -1,5 +1,6 @@
 #include <platform/CWnd.h>
 
+#include "FrameworkTestSupport.h"
 #include "WindowState.h"
 
 #include <QApplication>
@@ -12,19 +13,8 @@
 
 namespace {
 
-struct Record {
-    std::string window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    friend bool operator==(const Record&, const Record&) = default;
-    friend std::ostream& operator<<(std::ostream& os, const Record& r) {
-        return os << r.window << ":0x" << std::hex << r.message << std::dec << "(" << r.wParam
-                  << "," << r.lParam << ")";
-    }
-};
-
-std::vector<Record> g_log;
+using frameworktest::g_log;
+using frameworktest::Record;
 
 class Recorder : public CWnd {
 public:
