@@ -86,14 +86,16 @@ std::vector<std::u16string>& RemoteTitles() {
 // Remote handles lie in a range of their own, far from local ones.
 constexpr std::uintptr_t kRemoteBase = 0x7F000000;
 
+// Lives as long as the program: the channel answers until the process ends.
+Server* g_server = nullptr;
+
 } // namespace
 
 void ServeTopLevelWindows() {
-    static Server* server = nullptr;
-    if (server)
+    if (g_server)
         return;
-    // Lives as long as the program: the channel answers until the process ends.
-    server = new Server;
+    g_server = new Server;
+    Server* server = g_server;
     QString name = ChannelName();
     if (!server->listen(name)) {
         // A socket left by a program that died answers nobody; a live one does.
@@ -107,6 +109,10 @@ void ServeTopLevelWindows() {
 }
 
 HWND FindRemoteWindow(const std::u16string& title) {
+    // The process that answers for this device would only be asking itself, and would wait
+    // for an answer it cannot give while it waits.
+    if (g_server && g_server->isListening())
+        return nullptr;
     if (Ask("FIND " + QByteArray::fromStdString(ToUtf8(title))) != "1")
         return nullptr;
     auto& titles = RemoteTitles();
