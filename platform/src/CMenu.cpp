@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "FramePlacement.h"
+#include "ModalHook.h"
 #include "PopupPlacement.h"
 #include "WindowState.h"
 
@@ -84,8 +85,7 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items) {
 
 UINT ShowMenu(const std::vector<MenuItem>& items, UINT flags, QPoint anchor, CWnd* owner) {
     // Nobody could pick from a menu without a display.
-    const QString qpa = QGuiApplication::platformName();
-    if (qpa == QStringLiteral("offscreen") || qpa == QStringLiteral("minimal"))
+    if (platform::detail::NoDisplay())
         return 0;
     QMenu menu;
     FillMenu(menu, items);
