@@ -1,7 +1,10 @@
 #include <platform/CMenu.h>
 
 #include "Application.h"
+#include "FramePlacement.h"
+#include "ModalHook.h"
 #include "PopupPlacement.h"
+#include "WindowState.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -11,6 +14,8 @@
 #include <map>
 
 namespace {
+
+using platform::detail::WindowState;
 
 std::map<UINT, std::vector<MenuItem>>& MenuResources() {
     static std::map<UINT, std::vector<MenuItem>> resources;
@@ -78,13 +83,15 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items) {
     }
 }
 
-UINT ShowMenu(const std::vector<MenuItem>& items, UINT flags, QPoint anchor) {
+UINT ShowMenu(const std::vector<MenuItem>& items, UINT flags, QPoint anchor, CWnd* owner) {
     // Nobody could pick from a menu without a display.
-    const QString qpa = QGuiApplication::platformName();
-    if (qpa == QStringLiteral("offscreen") || qpa == QStringLiteral("minimal"))
+    if (platform::detail::NoDisplay())
         return 0;
     QMenu menu;
     FillMenu(menu, items);
+    const WindowState* state = WindowState::Of(owner->GetSafeHwnd());
+    anchor = platform::detail::DeviceToScreen(
+        anchor, state && state->widget ? state->widget->window() : nullptr);
     QScreen* screen = QGuiApplication::screenAt(anchor);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -152,7 +159,7 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd) {
     if (!pWnd->GetSafeHwnd())
         return FALSE;
     const POINT anchor{x, y};
-    UINT chosen = Hook() ? Hook()(items, anchor) : ShowMenu(items, nFlags, QPoint(x, y));
+    UINT chosen = Hook() ? Hook()(items, anchor) : ShowMenu(items, nFlags, QPoint(x, y), pWnd);
     // Only an enabled command of this menu can be chosen.
     if (chosen != 0 && !IsEnabledCommand(items, chosen))
         chosen = 0;

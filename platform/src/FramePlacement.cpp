@@ -52,6 +52,12 @@ void PlaceFrame(QWidget* window) {
     }
 }
 
+QPoint DeviceToScreen(QPoint point, const QWidget* frame) {
+    if (IsDeviceScreen() || !frame)
+        return point;
+    return point + frame->geometry().topLeft() - QPoint(0, kTitleBarHeight);
+}
+
 QRect StripGeometry(const QWidget* frame) {
     if (IsDeviceScreen())
         return QRect(0, 0, kDeviceScreenWidth, kTitleBarHeight);

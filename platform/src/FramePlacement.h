@@ -1,5 +1,8 @@
 #pragma once
 
+#include <platform/platform_export.h>
+
+#include <QPoint>
 #include <QRect>
 
 class QWidget;
@@ -23,5 +26,10 @@ void PlaceFrame(QWidget* window);
 // Where the title-bar strip goes for a frame: the device's title bar, or just above the
 // frame on a desktop. Without a frame, the top of the primary screen.
 QRect StripGeometry(const QWidget* frame);
+
+// Where a point of the device's screen lies on this one. The program places pop-ups in device
+// coordinates; on a desktop the device's screen is the area the frame and its strip cover,
+// with its origin 26 pixels above the frame's client area.
+PLATFORM_EXPORT QPoint DeviceToScreen(QPoint point, const QWidget* frame);
 
 } // namespace platform::detail

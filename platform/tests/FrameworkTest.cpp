@@ -4,6 +4,7 @@
 #include <platform/Gdi.h>
 #include <platform/Tray.h>
 
+#include "FramePlacement.h"
 #include "FrameworkTestSupport.h"
 #include "PopupPlacement.h"
 #include "WindowState.h"
@@ -359,6 +360,17 @@ TEST_F(Menus, NoOwnerNoMenu) {
     CWnd never;
     EXPECT_FALSE(m_menu.GetSubMenu(0)->TrackPopupMenu(0, 0, 0, &never));
     EXPECT_FALSE(shown);
+}
+
+TEST_F(Framework, DevicePointsLieOverTheFrameOnADesktop) {
+    LoggingFrame frame;
+    frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+    QWidget* w = WidgetOf(frame);
+    const QPoint client = w->geometry().topLeft();
+    EXPECT_EQ(platform::detail::DeviceToScreen({220, 300}, w), client + QPoint(220, 274))
+        << "the device's screen starts 26 pixels above the frame";
+    EXPECT_EQ(platform::detail::DeviceToScreen({0, 26}, w), client);
+    EXPECT_EQ(platform::detail::DeviceToScreen({5, 6}, nullptr), QPoint(5, 6));
 }
 
 TEST(PopupPlacement, AlignmentFlagsNameTheCornerAtTheAnchor) {
