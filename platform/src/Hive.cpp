@@ -363,64 +363,61 @@ LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, 
     return ERROR_SUCCESS;
 }
 
-LONG Hive::SetValue(std::int64_t key, std::u16string_view name, DWORD type,
-                    std::span<const BYTE> data) {
+template <class Write> LONG Hive::WriteInKey(std::int64_t key, Write write) {
     WriteScope scope(*this);
     if (scope.Status() != ERROR_SUCCESS)
         return scope.Status();
     LONG status = KeyExists(key);
-    if (status != ERROR_SUCCESS)
-        return scope.End(status);
-    // Writing a value as it already is changes no page, so it costs no sync.
-    Statement s(m_db, "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-                      "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
-                      "data = excluded.data "
-                      "WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
-    int rc = s.Bind(1, key)
-                 .Bind(2, ToUtf8(name))
-                 .Bind(3, Folded(name))
-                 .Bind(4, static_cast<std::int64_t>(type))
-                 .BindBlob(5, data)
-                 .Step();
-    return scope.End(rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc));
+    return scope.End(status == ERROR_SUCCESS ? write() : status);
+}
+
+LONG Hive::SetValue(std::int64_t key, std::u16string_view name, DWORD type,
+                    std::span<const BYTE> data) {
+    return WriteInKey(key, [&] {
+        // Writing a value as it already is changes no page, so it costs no sync.
+        Statement s(m_db,
+                    "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+                    "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
+                    "data = excluded.data "
+                    "WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
+        int rc = s.Bind(1, key)
+                     .Bind(2, ToUtf8(name))
+                     .Bind(3, Folded(name))
+                     .Bind(4, static_cast<std::int64_t>(type))
+                     .BindBlob(5, data)
+                     .Step();
+        return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
+    });
 }
 
 LONG Hive::DeleteValue(std::int64_t key, std::u16string_view name) {
-    WriteScope scope(*this);
-    if (scope.Status() != ERROR_SUCCESS)
-        return scope.Status();
-    LONG status = KeyExists(key);
-    if (status != ERROR_SUCCESS)
-        return scope.End(status);
-    Statement s(m_db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
-    int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
-    if (rc != SQLITE_DONE)
-        return scope.End(Fail(rc));
-    return scope.End(sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    return WriteInKey(key, [&] {
+        Statement s(m_db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
+        int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
+        if (rc != SQLITE_DONE)
+            return Fail(rc);
+        return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
 }
 
 LONG Hive::DeleteTree(std::int64_t key) {
     if (key == kRootKey)
         return ERROR_ACCESS_DENIED;
-    WriteScope scope(*this);
-    if (scope.Status() != ERROR_SUCCESS)
-        return scope.Status();
-    LONG status = KeyExists(key);
-    if (status != ERROR_SUCCESS)
-        return scope.End(status);
-    // UNION (not UNION ALL) so that a damaged parent chain cannot loop.
-    constexpr const char* kTree =
-        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
-        "ON k.parent = t.id) ";
-    for (const char* tail :
-         {"DELETE FROM vals WHERE key IN tree", "DELETE FROM keys WHERE id IN tree"}) {
-        std::string sql = std::string(kTree) + tail;
-        Statement s(m_db, sql.c_str());
-        int rc = s.Bind(1, key).Step();
-        if (rc != SQLITE_DONE)
-            return scope.End(Fail(rc));
-    }
-    return scope.End(ERROR_SUCCESS);
+    return WriteInKey(key, [&] {
+        // UNION (not UNION ALL) so that a damaged parent chain cannot loop.
+        constexpr const char* kTree =
+            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
+            "ON k.parent = t.id) ";
+        for (const char* tail :
+             {"DELETE FROM vals WHERE key IN tree", "DELETE FROM keys WHERE id IN tree"}) {
+            std::string sql = std::string(kTree) + tail;
+            Statement s(m_db, sql.c_str());
+            int rc = s.Bind(1, key).Step();
+            if (rc != SQLITE_DONE)
+                return Fail(rc);
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {

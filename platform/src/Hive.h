@@ -65,6 +65,9 @@ private:
     Hive(sqlite3* db, std::filesystem::path folder);
 
     class WriteScope;
+    // Runs `write` in one write transaction after checking that the key exists; what it
+    // returns ends the transaction (committed on ERROR_SUCCESS).
+    template <class Write> LONG WriteInKey(std::int64_t key, Write write);
     LONG Fail(int rc);
     LONG Exec(const char* sql);
 
