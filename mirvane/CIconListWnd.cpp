@@ -121,12 +121,7 @@ void CIconListWnd::InitDraw() {
     int groupAbove = 0;
     for (int i = 0; i < m_nRows; ++i) {
         const EXEICONDATA data = i == 0 ? m_pList->GetPrev() : m_pList->GetIcon(i - 1);
-        DrawIconList(data, CPoint(m_rcList.left, i * m_nItemHeight + kIconTop),
-                     CRect(m_rcList.left + kLabelLeft, i * m_nItemHeight,
-                           m_rcClient.Width() - kLabelRightMargin, i * m_nItemHeight + 6));
-        if (i != 0 && data.GroupPosition != groupAbove)
-            DrawGroupSep(CPoint(m_rcList.left, i * m_nItemHeight));
-        groupAbove = data.GroupPosition;
+        DrawRow(data, i * m_nItemHeight, i == 0, groupAbove);
     }
     DrawBand();
     m_nTopIndex = count - 1;
