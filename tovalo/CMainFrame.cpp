@@ -3,8 +3,6 @@
 #include "CTovaloView.h"
 #include "Resources.h"
 
-#include <memory>
-
 namespace {
 
 constexpr DWORD kFullScreen = SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON;
@@ -89,19 +87,11 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM, LPARAM) {
 
 void CMainFrame::OnSetting() {
     auto* view = dynamic_cast<CTovaloView*>(GetActiveView());
-    auto sheet = std::make_unique<CSettingPSheet>(kSettingTitle);
-    m_pSettingSheet = sheet.get();
-    sheet->SetView(view);
-    const bool wasVisible = IsWindowVisible();
-    ShowWindow(SW_SHOW);
-    sheet->DoModal();
-    if (!wasVisible)
-        ShowWindow(SW_HIDE);
-    if (view) {
-        view->RegisterSetKey();
-        view->RegisterHideKey();
-    }
-    m_pSettingSheet = nullptr;
+    if (!view)
+        return;
+    view->RunSettingSheet(&m_pSettingSheet);
+    view->RegisterSetKey();
+    view->RegisterHideKey();
 }
 
 void CMainFrame::OnView() {

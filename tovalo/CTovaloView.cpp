@@ -44,12 +44,7 @@ CTovaloView::~CTovaloView() {
 
 void CTovaloView::OnInitialUpdate() {
     CView::OnInitialUpdate();
-    m_pIconListWnd = new CIconListWnd(40, 7, 1);
-    m_pGroupListWnd = new CGroupListWnd(20, 5, 1);
-    m_pQuickLWnd = new CQuickLWnd();
-    m_pIconListWnd->SetListPtr(&m_ExeList);
-    m_pGroupListWnd->SetListPtr(&m_GroupList);
-    m_pQuickLWnd->SetListPtr(&m_QLList);
+    MakeWindowObjects();
 
     if (m_ExeList.InitReg() == 3333)
         m_pIconListWnd->MakeDefaultList(kStartMenu);
@@ -82,6 +77,15 @@ void CTovaloView::OnInitialUpdate() {
     SetFocus();
 }
 
+void CTovaloView::MakeWindowObjects() {
+    m_pIconListWnd = new CIconListWnd(40, 7, 1);
+    m_pGroupListWnd = new CGroupListWnd(20, 5, 1);
+    m_pQuickLWnd = new CQuickLWnd();
+    m_pIconListWnd->SetListPtr(&m_ExeList);
+    m_pGroupListWnd->SetListPtr(&m_GroupList);
+    m_pQuickLWnd->SetListPtr(&m_QLList);
+}
+
 void CTovaloView::CreateWindows() {
     CRect client;
     GetClientRect(&client);
@@ -89,15 +93,6 @@ void CTovaloView::CreateWindows() {
     const CRect icons(w / 2 + 2, client.top + 7, w, h);
     const CRect groups(0, 13, w / 2 - 2, 123);
     const CRect quick(10, 163, 85, 288);
-    if (!m_pIconListWnd)
-        m_pIconListWnd = new CIconListWnd(40, 7, 1);
-    if (!m_pGroupListWnd)
-        m_pGroupListWnd = new CGroupListWnd(20, 5, 1);
-    if (!m_pQuickLWnd)
-        m_pQuickLWnd = new CQuickLWnd();
-    m_pIconListWnd->SetListPtr(&m_ExeList);
-    m_pGroupListWnd->SetListPtr(&m_GroupList);
-    m_pQuickLWnd->SetListPtr(&m_QLList);
     // A window that refused its creation is left without a picture.
     if (m_pIconListWnd->Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, icons, this, 3333))
         m_pIconListWnd->MakeInitWnd(m_dcBack, icons);
@@ -169,6 +164,7 @@ BOOL CTovaloView::ApplySkinImage(CString strPath) {
 void CTovaloView::ResetToDefaultSkin() {
     ApplyDefaultSkin();
     DestroyWindows();
+    MakeWindowObjects();
     CreateWindows();
     Invalidate(TRUE);
 }
@@ -176,6 +172,7 @@ void CTovaloView::ResetToDefaultSkin() {
 void CTovaloView::ChangeSkin(CString strPath) {
     ApplySkinImage(strPath);
     DestroyWindows();
+    MakeWindowObjects();
     CreateWindows();
     Invalidate(TRUE);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CProgramSorter.h"
+#include "CSettingPSheet.h"
 
 #include <mirvane/CGroupListWnd.h>
 #include <mirvane/CIconListWnd.h>
@@ -28,6 +29,9 @@ public:
     void SortProgramList(int nMode);
     void RegisterSetKey();
     void RegisterHideKey();
+    // Runs the settings sheet modally with the frame shown, hiding the frame again after
+    // when it was hidden; *ppOpen points at the sheet while it runs.
+    void RunSettingSheet(CSettingPSheet** ppOpen = nullptr);
 
     CPXRegData m_RegData;
     CGetGroupIconInfo m_GroupList;
@@ -67,9 +71,9 @@ private:
     // be shown falls back to.
     void ShowDefaultSkin();
     void DrawLogo();
+    void MakeWindowObjects();
     void CreateWindows();
     void DestroyWindows();
-    void OpenSettings();
     void ShowFrame(int nCmdShow);
 
     // Decoded bitmaps the surfaces hold, released with them.

@@ -1,4 +1,3 @@
-#include "CSettingPSheet.h"
 #include "CTovaloView.h"
 #include "HardwareKeys.h"
 
@@ -28,14 +27,18 @@ void CTovaloView::ShowFrame(int nCmdShow) {
         frame->ShowWindow(nCmdShow);
 }
 
-void CTovaloView::OpenSettings() {
+void CTovaloView::RunSettingSheet(CSettingPSheet** ppOpen) {
     CWnd* frame = GetParent();
     const bool wasVisible = frame && frame->IsWindowVisible();
     ShowFrame(SW_SHOW);
     {
         CSettingPSheet sheet(kSettingTitle);
         sheet.SetView(this);
+        if (ppOpen)
+            *ppOpen = &sheet;
         sheet.DoModal();
+        if (ppOpen)
+            *ppOpen = nullptr;
     }
     if (!wasVisible)
         ShowFrame(SW_HIDE);
@@ -48,7 +51,7 @@ void CTovaloView::OnHotKey(UINT nHotKeyId, UINT, UINT) {
             return;
         }
         UnregisterHotKey(m_hWnd, static_cast<int>(m_nSetKeyCode));
-        OpenSettings();
+        RunSettingSheet();
         RegisterSetKey();
         UnregisterHotKey(m_hWnd, static_cast<int>(m_nHideKeyCode));
         RegisterHideKey();
