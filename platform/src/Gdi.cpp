@@ -95,15 +95,9 @@ HBITMAP CreateDIBSection(HDC hDC, const BITMAPINFO* pbmi, UINT, void** ppvBits, 
     if (h.biSize < 40 || h.biPlanes != 1 || h.biBitCount != 24 || h.biCompression != BI_RGB ||
         h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT_MIN)
         return nullptr;
+    const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     GdiBitmap b;
-    b.width = h.biWidth;
-    b.height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    b.bottomUp = h.biHeight > 0;
-    if (b.width > 16384 || b.height > 16384)
-        return nullptr;
-    b.dibStride = (static_cast<std::ptrdiff_t>(b.width) * 3 + 3) & ~std::ptrdiff_t{3};
-    b.dib = std::make_unique<DibBuffer>(static_cast<std::size_t>(b.dibStride) * b.height);
-    if (!b.dib->data())
+    if (h.biWidth > 16384 || height > 16384 || !AllocateDib(b, h.biWidth, height, h.biHeight > 0))
         return nullptr;
     BYTE* bits = b.dib->data();
     HBITMAP handle = static_cast<HBITMAP>(Insert(std::move(b)));

@@ -182,6 +182,15 @@ HBRUSH StockBrush(int which) {
     return which == BLACK_BRUSH ? black : white;
 }
 
+bool AllocateDib(GdiBitmap& bitmap, int width, int height, bool bottomUp) {
+    bitmap.width = width;
+    bitmap.height = height;
+    bitmap.bottomUp = bottomUp;
+    bitmap.dibStride = (static_cast<std::ptrdiff_t>(width) * 3 + 3) & ~std::ptrdiff_t{3};
+    bitmap.dib = std::make_unique<DibBuffer>(static_cast<std::size_t>(bitmap.dibStride) * height);
+    return bitmap.dib->data() != nullptr;
+}
+
 HBITMAP CreateBitmapFromImage(const QImage& image, bool dib24) {
     if (image.isNull())
         return nullptr;
@@ -193,9 +202,7 @@ HBITMAP CreateBitmapFromImage(const QImage& image, bool dib24) {
         b.image = std::move(rgb);
         return static_cast<HBITMAP>(Insert(std::move(b)));
     }
-    b.dibStride = (static_cast<std::ptrdiff_t>(b.width) * 3 + 3) & ~std::ptrdiff_t{3};
-    b.dib = std::make_unique<DibBuffer>(static_cast<std::size_t>(b.dibStride) * b.height);
-    if (!b.dib->data())
+    if (!AllocateDib(b, b.width, b.height, true))
         return nullptr;
     PixelView view = b.View();
     for (int y = 0; y < b.height; ++y) {

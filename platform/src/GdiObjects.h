@@ -111,6 +111,9 @@ HBITMAP StockBitmap();
 HPEN StockPen();
 HBRUSH StockBrush(int which);
 
+// Gives the bitmap 24-bit pixel memory of the size, rows padded to 4 bytes; false when the
+// memory cannot be had.
+bool AllocateDib(GdiBitmap& bitmap, int width, int height, bool bottomUp);
 // A bitmap made from a picture: compatible (32-bit RGB) or a 24-bit DIB section.
 HBITMAP CreateBitmapFromImage(const QImage& image, bool dib24);
 // The picture of a bitmap, as 32-bit RGB.
