@@ -3,6 +3,7 @@
 #include <sorvik/CImageLoadProc.h>
 
 #include <testsupport/DeviceFolder.h>
+#include <testsupport/ImageFiles.h>
 
 #include <cstdint>
 #include <string>
@@ -10,16 +11,11 @@
 
 namespace sorvik::test {
 
-// Little-endian fields appended to a file image.
-void PutWord(std::string& out, std::uint16_t value);
-void PutDword(std::string& out, std::uint32_t value);
+using testsupport::MakeBmp;
+using testsupport::PutDword;
+using testsupport::PutWord;
 std::string Bytes(std::initializer_list<int> bytes);
 
-// A BMP file: the 54-byte header (only the fields the loader reads are meaningful) followed
-// by the given pixel bytes at the stated data offset.
-std::string MakeBmp(std::uint32_t width, std::uint32_t height, std::uint16_t bits,
-                    std::uint32_t imageSize, const std::string& pixels,
-                    std::uint32_t dataOffset = 54);
 // A PF raw bitmap file.
 std::string MakePF(std::uint32_t width, std::uint32_t height, std::uint16_t bits,
                    const std::string& pixels);

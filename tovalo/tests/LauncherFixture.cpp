@@ -5,39 +5,13 @@
 #include <platform/MessageBox.h>
 #include <platform/ShellExecute.h>
 
+#include <testsupport/ImageFiles.h>
+
 namespace tovalo::test {
-
-namespace {
-
-void Put16(std::string& out, int v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string& out, int v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, (v >> 16) & 0xFFFF);
-}
-
-} // namespace
 
 std::string MakeBmp(int width, int height, COLORREF (*color)(int x, int y)) {
     const int row = (width * 3 + 3) & ~3;
-    std::string out = "BM";
-    Put32(out, 54 + row * height);
-    Put32(out, 0);
-    Put32(out, 54);
-    Put32(out, 40);
-    Put32(out, width);
-    Put32(out, height);
-    Put16(out, 1);
-    Put16(out, 24);
-    Put32(out, 0);
-    Put32(out, row * height);
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
+    std::string pixels;
     for (int y = height - 1; y >= 0; --y) {
         std::string line;
         for (int x = 0; x < width; ++x) {
@@ -47,9 +21,9 @@ std::string MakeBmp(int width, int height, COLORREF (*color)(int x, int y)) {
             line.push_back(static_cast<char>(GetRValue(c)));
         }
         line.resize(static_cast<std::size_t>(row), '\0');
-        out += line;
+        pixels += line;
     }
-    return out;
+    return testsupport::MakeBmp(width, height, 24, row * height, pixels);
 }
 
 void LauncherTest::SetUp() {
