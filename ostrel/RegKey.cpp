@@ -12,32 +12,18 @@ std::u16string SlotPath(const WCHAR* base, int slot) {
     return FormatString(u"%s%d", base, slot);
 }
 
-RegKey::RegKey(std::u16string_view path) {
-    std::u16string key(path);
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), &m_hKey) != ERROR_SUCCESS)
-        m_hKey = nullptr;
-}
-
-RegKey::~RegKey() {
-    if (m_hKey)
-        RegCloseKey(m_hKey);
-}
+RegKey::RegKey(std::u16string_view path) : m_key(path, true) {}
 
 bool RegKey::Exists(std::u16string_view path) {
-    std::u16string key(path);
-    HKEY hKey = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), &hKey);
-    if (hKey)
-        RegCloseKey(hKey);
-    return result == ERROR_SUCCESS;
+    return platform::RegistryKey(path, false).IsOpen();
 }
 
 bool RegKey::ReadDword(const WCHAR* name, int& value) const {
-    if (!m_hKey)
+    if (!m_key.IsOpen())
         return false;
     int buffer = value;
     DWORD size = sizeof(buffer);
-    if (RegQueryValueExW(m_hKey, name, nullptr, reinterpret_cast<BYTE*>(&buffer), &size) !=
+    if (RegQueryValueExW(m_key.Get(), name, nullptr, reinterpret_cast<BYTE*>(&buffer), &size) !=
         ERROR_SUCCESS)
         return false;
     value = buffer;
@@ -45,13 +31,13 @@ bool RegKey::ReadDword(const WCHAR* name, int& value) const {
 }
 
 bool RegKey::ReadString(const WCHAR* name, DWORD limitBytes, std::u16string& out) const {
-    if (!m_hKey)
+    if (!m_key.IsOpen())
         return false;
     // One spare unit so that a value stored without its terminator still ends.
     std::vector<WCHAR> buffer(limitBytes / sizeof(WCHAR) + 1, 0);
     DWORD size = limitBytes;
-    if (RegQueryValueExW(m_hKey, name, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExW(m_key.Get(), name, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
         return false;
     out.assign(buffer.data());
     return true;
@@ -69,19 +55,19 @@ bool RegKey::ReadString(const WCHAR* name, DWORD limitBytes, WCHAR* out,
 }
 
 void RegKey::WriteDword(const WCHAR* name, int value) const {
-    if (m_hKey)
-        RegSetValueExW(m_hKey, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    if (m_key.IsOpen())
+        RegSetValueExW(m_key.Get(), name, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                        sizeof(value));
 }
 
 void RegKey::WriteString(const WCHAR* name, const BYTE* data, int bytes) const {
-    if (m_hKey && data && bytes >= 0)
-        RegSetValueExW(m_hKey, name, REG_SZ, data, static_cast<DWORD>(bytes));
+    if (m_key.IsOpen() && data && bytes >= 0)
+        RegSetValueExW(m_key.Get(), name, REG_SZ, data, static_cast<DWORD>(bytes));
 }
 
 void RegKey::DeleteValue(const WCHAR* name) const {
-    if (m_hKey)
-        RegDeleteValueW(m_hKey, name);
+    if (m_key.IsOpen())
+        RegDeleteValueW(m_key.Get(), name);
 }
 
 } // namespace ostrel

@@ -33,7 +33,6 @@ public:
     explicit RegKey(std::u16string_view path);
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
-    ~RegKey();
 
     // True when the key exists; opens nothing that stays open.
     static bool Exists(std::u16string_view path);
@@ -51,7 +50,7 @@ public:
     void DeleteValue(const WCHAR* name) const;
 
 private:
-    HKEY m_hKey = nullptr;
+    platform::RegistryKey m_key;
 };
 
 } // namespace ostrel

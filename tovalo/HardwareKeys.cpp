@@ -23,13 +23,11 @@ bool ClaimHardwareKey(HWND hWnd, UINT nCode) {
 }
 
 void ReadKeyNumber(const WCHAR* valueName, int& number) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kLauncherKey, &key) != ERROR_SUCCESS)
-        return;
+    const platform::RegistryKey key(kLauncherKey, true);
     DWORD value = 0, size = sizeof value, type = 0;
-    if (RegQueryValueExW(key, valueName, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+    if (key.IsOpen() &&
+        RegQueryValueExW(key.Get(), valueName, &type, reinterpret_cast<BYTE*>(&value), &size) ==
             ERROR_SUCCESS &&
         size == sizeof value)
         number = static_cast<int>(value);
-    RegCloseKey(key);
 }

@@ -8,43 +8,30 @@
 namespace regtest {
 
 // Opens (creating) a key below HKEY_CURRENT_USER and closes it when done.
-class Key {
+class Key : public platform::RegistryKey {
 public:
-    explicit Key(const char16_t* path, bool create = true) {
-        m_status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, &m_key, &m_disposition)
-                          : RegOpenKeyExW(HKEY_CURRENT_USER, path, &m_key);
-    }
-    ~Key() {
-        if (m_status == ERROR_SUCCESS)
-            RegCloseKey(m_key);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    LONG Status() const { return m_status; }
-    DWORD Disposition() const { return m_disposition; }
-    HKEY Get() const { return m_key; }
+    explicit Key(const char16_t* path, bool create = true) : RegistryKey(path, create) {}
 
     LONG SetDword(const char16_t* name, DWORD value) const {
-        return RegSetValueExW(m_key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+        return RegSetValueExW(Get(), name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
     }
     LONG SetString(const char16_t* name, const std::u16string& text) const {
-        return RegSetValueExW(m_key, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        return RegSetValueExW(Get(), name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                               static_cast<DWORD>((text.size() + 1) * 2));
     }
     // The value's bytes, or nothing with the status when it cannot be read.
     LONG Read(const char16_t* name, std::vector<BYTE>& data, DWORD* type = nullptr) const {
         DWORD size = 0;
-        LONG status = RegQueryValueExW(m_key, name, type, nullptr, &size);
+        LONG status = RegQueryValueExW(Get(), name, type, nullptr, &size);
         if (status != ERROR_SUCCESS)
             return status;
         data.assign(size, 0);
-        return RegQueryValueExW(m_key, name, type, data.data(), &size);
+        return RegQueryValueExW(Get(), name, type, data.data(), &size);
     }
     DWORD Dword(const char16_t* name) const {
         DWORD value = 0xDEADBEEF;
         DWORD size = 4;
-        RegQueryValueExW(m_key, name, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        RegQueryValueExW(Get(), name, nullptr, reinterpret_cast<BYTE*>(&value), &size);
         return value;
     }
     std::u16string String(const char16_t* name) const {
@@ -53,11 +40,6 @@ public:
             return u"<absent>";
         return std::u16string(reinterpret_cast<const char16_t*>(data.data()), data.size() / 2 - 1);
     }
-
-private:
-    HKEY m_key = nullptr;
-    LONG m_status = ERROR_SUCCESS;
-    DWORD m_disposition = 0;
 };
 
 inline std::vector<std::u16string> SubkeyNames(HKEY key) {

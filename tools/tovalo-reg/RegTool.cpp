@@ -54,25 +54,7 @@ std::string ErrorText(LONG status) {
     }
 }
 
-class Key {
-public:
-    explicit Key(const std::u16string& path, bool create = false) {
-        m_status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), &m_key)
-                          : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), &m_key);
-    }
-    ~Key() {
-        if (m_status == ERROR_SUCCESS)
-            RegCloseKey(m_key);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    LONG Status() const { return m_status; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-    LONG m_status;
-};
+using Key = platform::RegistryKey;
 
 } // namespace
 
@@ -132,7 +114,7 @@ int RegTool::Query(const std::vector<std::string>& args) {
         m_out << ToUtf8(text);
         return 0;
     }
-    Key key(*path);
+    Key key(*path, false);
     if (key.Status() != ERROR_SUCCESS)
         return Fail("the key " + args[0] + ": " + ErrorText(key.Status()));
     std::u16string name = ValueArg(args[1]);
@@ -237,7 +219,7 @@ int RegTool::Delete(const std::vector<std::string>& args) {
         LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, path->c_str());
         return status == ERROR_SUCCESS ? 0 : Fail("the key " + args[0] + ": " + ErrorText(status));
     }
-    Key key(*path);
+    Key key(*path, false);
     if (key.Status() != ERROR_SUCCESS)
         return Fail("the key " + args[0] + ": " + ErrorText(key.Status()));
     LONG status = RegDeleteValueW(key.Get(), ValueArg(args[1]).c_str());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The current user's registry hive, kept in the device folder. Names of keys and values
 // compare without regard to case and keep the case they were created with. Every write is
@@ -69,6 +70,34 @@ PLATFORM_EXPORT RegistryRestore RestoreRegistry();
 // Closes the hive of this process; open handles become invalid. The next call opens it
 // again as a new program would (and so refreshes the kept copy).
 PLATFORM_EXPORT void CloseRegistry();
+
+// One key below HKEY_CURRENT_USER, opened (with create, created with its missing parents)
+// for the life of the object.
+class RegistryKey {
+public:
+    RegistryKey(std::u16string_view path, bool create) {
+        const std::u16string key(path);
+        m_status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), &m_key, &m_disposition)
+                          : RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), &m_key);
+    }
+    ~RegistryKey() {
+        if (m_status == ERROR_SUCCESS)
+            RegCloseKey(m_key);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    LONG Status() const { return m_status; }
+    bool IsOpen() const { return m_status == ERROR_SUCCESS; }
+    // REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY for a key opened with create.
+    DWORD Disposition() const { return m_disposition; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+    LONG m_status = ERROR_SUCCESS;
+    DWORD m_disposition = 0;
+};
 
 // All-or-nothing group of registry writes: every Reg* call made while it is active belongs
 // to it; nothing is stored unless Commit succeeds. One at a time per process.
