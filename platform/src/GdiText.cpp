@@ -103,27 +103,31 @@ int DrawTextW(HDC hDC, LPCWSTR lpString, int nCount, LPRECT lpRect, UINT uFormat
     }
     const QRect box(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
                     lpRect->bottom - lpRect->top);
+    // Each line's place; what is painted is their extent, cut by the box unless DT_NOCLIP.
+    std::vector<QRect> placed;
+    QRect extent;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        int x = box.left();
+        if (uFormat & DT_RIGHT)
+            x = lpRect->right - widths[i];
+        else if (uFormat & DT_CENTER)
+            x = box.left() + (box.width() - widths[i]) / 2;
+        placed.emplace_back(x, box.top() + static_cast<int>(i) * lineHeight, widths[i], lineHeight);
+        extent |= placed.back();
+    }
     const bool clip = (uFormat & DT_NOCLIP) == 0;
-    const QRect area =
-        clip ? box
-             : box.united(QRect(box.left() - widest, box.top(), box.width() + 2 * widest, height));
     const COLORREF textColor = dc->textColor, bkColor = dc->bkColor;
     const bool opaque = dc->bkMode == OPAQUE;
-    PaintOn(hDC, area, [&](QPainter& painter) {
+    PaintOn(hDC, clip ? extent & box : extent, [&](QPainter& painter) {
         if (clip)
             painter.setClipRect(box);
         painter.setFont(font);
         painter.setPen(ToQColor(textColor));
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            int x = box.left();
-            if (uFormat & DT_RIGHT)
-                x = lpRect->right - widths[i];
-            else if (uFormat & DT_CENTER)
-                x = box.left() + (box.width() - widths[i]) / 2;
-            const int y = box.top() + static_cast<int>(i) * lineHeight;
             if (opaque)
-                painter.fillRect(QRect(x, y, widths[i], lineHeight), ToQColor(bkColor));
-            painter.drawText(QPoint(x, y + metrics.ascent()), lines[i]);
+                painter.fillRect(placed[i], ToQColor(bkColor));
+            painter.drawText(QPoint(placed[i].left(), placed[i].top() + metrics.ascent()),
+                             lines[i]);
         }
     });
     return height;
