@@ -17,7 +17,7 @@ command -v Xvfb >/dev/null || { echo "Xvfb is needed"; exit 1; }
 
 work=$(mktemp -d)
 export DISPLAY=":$((500 + RANDOM % 400))"
-Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 until "$xprobe" count x >/dev/null 2>&1; do sleep 0.1; done

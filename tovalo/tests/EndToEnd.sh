@@ -56,7 +56,9 @@ hidden() { [ "$("$xprobe" viewable Tovalo 2>/dev/null)" = 0 ]; }
 one_window() { [ "$("$xprobe" count Tovalo 2>/dev/null)" = 1 ]; }
 
 # The device's screen: 240 x 320, the launcher below the 26-pixel title bar.
-Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves, and a client that
+# connects meanwhile is refused.
+Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 10 "$xprobe" count Tovalo >/dev/null || { echo "FAILED: Xvfb did not start"; exit 1; }
 
