@@ -90,7 +90,7 @@ TEST_F(IconListTest, DownAndUpScrollByOneProgram) {
     Key(0x26);
     EXPECT_EQ(m_wnd->m_nTopIndex, 1);
     EXPECT_EQ(Rows(), (std::vector<int>{1, 2, 0}));
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_view.m_notices.empty());
 }
 
 TEST_F(IconListTest, UpFromTheTopWrapsToTheLast) {
@@ -106,12 +106,12 @@ TEST_F(IconListTest, AScrollIntoAnotherGroupTellsTheParent) {
     Fill({0, 0, 3, 3});
     Build();
     Key(0x28); // selection on program 1
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_view.m_notices.empty());
     Key(0x28); // program 2, group 3
-    EXPECT_EQ(m_view.messages, (std::vector<Message>{{0x19B3, 0, 3}}));
+    EXPECT_EQ(m_view.m_notices, (std::vector<mirvanetest::Notice>{{0x19B3, 0, 3}}));
     Key(0x26); // back to program 1, group 0
-    EXPECT_EQ(m_view.messages.back(), (Message{0x19B3, 1, 0}));
-    EXPECT_EQ(m_view.messages.size(), 2u);
+    EXPECT_EQ(m_view.m_notices.back(), (mirvanetest::Notice{0x19B3, 1, 0}));
+    EXPECT_EQ(m_view.m_notices.size(), 2u);
 }
 
 TEST_F(IconListTest, AKeyScrollShowsThreeFramesOfTheListArea) {
@@ -211,7 +211,7 @@ TEST_F(IconListTest, MoveNextGroupPutsTheGroupsFirstProgramInRowOne) {
     m_wnd->MoveNextGroup(2, 0, 0);
     EXPECT_EQ(m_wnd->m_nTopIndex, 3);
     EXPECT_EQ(Rows(), (std::vector<int>{3, 0, 1, 2}));
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_view.m_notices.empty());
 }
 
 TEST_F(IconListTest, MoveNextGroupIgnoresEmptyWholeAndMissingGroups) {

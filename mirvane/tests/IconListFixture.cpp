@@ -9,27 +9,6 @@ COLORREF ProgramColor(int i) {
     return RGB(10 + 20 * (i % 12), 200 - 15 * (i % 13), 30 + 40 * (i % 5));
 }
 
-BEGIN_MESSAGE_MAP(View, CWnd)
-ON_MESSAGE(0x19B3, OnGroupChanged)
-ON_MESSAGE(0x1105, OnNext)
-ON_MESSAGE(0x1106, OnPrevious)
-END_MESSAGE_MAP()
-
-LRESULT View::OnGroupChanged(WPARAM w, LPARAM l) {
-    messages.push_back({0x19B3, w, l});
-    return 0;
-}
-
-LRESULT View::OnNext(WPARAM w, LPARAM l) {
-    messages.push_back({0x1105, w, l});
-    return 0;
-}
-
-LRESULT View::OnPrevious(WPARAM w, LPARAM l) {
-    messages.push_back({0x1106, w, l});
-    return 0;
-}
-
 void IconListTest::SetUp() {
     DeviceFolderTest::SetUp();
     std::filesystem::create_directories(Device() / "Windows" / "Favorites");

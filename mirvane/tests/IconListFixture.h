@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowTestSupport.h"
+
 #include <mirvane/CIconListWnd.h>
 
 #include <platform/Gdi.h>
@@ -33,25 +35,6 @@ public:
     using CIconListWnd::m_rcList;
 };
 
-struct Message {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    friend bool operator==(const Message&, const Message&) = default;
-};
-
-// The main view's stand-in: records what the windows tell it.
-class View : public CWnd {
-public:
-    std::vector<Message> messages;
-
-protected:
-    LRESULT OnGroupChanged(WPARAM w, LPARAM l);
-    LRESULT OnNext(WPARAM w, LPARAM l);
-    LRESULT OnPrevious(WPARAM w, LPARAM l);
-    DECLARE_MESSAGE_MAP()
-};
-
 class IconListTest : public testsupport::DeviceFolderTest {
 protected:
     void SetUp() override;
@@ -72,7 +55,7 @@ protected:
     int Copies() const { return platform::WindowCopyCount(*m_wnd); }
 
     CGetExeIconInfo m_list;
-    View m_view;
+    mirvanetest::ParentWnd m_view;
     CDC m_skin;
     CBitmap m_skinBitmap;
     std::unique_ptr<IconList> m_wnd;

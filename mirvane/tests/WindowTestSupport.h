@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-// What the windows' tests share: a main-view stand-in that records the selector's notices, a
+// What the windows' tests share: a main-view stand-in that records the windows' notices, a
 // skin surface with a pattern that every pixel can be checked against, and pixel reading.
 namespace mirvanetest {
 
@@ -47,6 +47,11 @@ protected:
     }
     LRESULT OnPrevGroup(WPARAM wParam, LPARAM lParam) {
         Record(0x1106, wParam, lParam);
+        return 0;
+    }
+    // The program column's notice that a key scroll entered another group.
+    LRESULT OnIconGroupChanged(WPARAM wParam, LPARAM lParam) {
+        Record(0x19B3, wParam, lParam);
         return 0;
     }
     void Record(UINT message, WPARAM wParam, LPARAM lParam) {
