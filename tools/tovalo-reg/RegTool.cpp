@@ -91,13 +91,20 @@ int RegTool::Run(const std::vector<std::string>& args) {
     return Delete(rest);
 }
 
+std::optional<std::u16string> RegTool::KeyArgument(const std::string& arg) {
+    auto full = FromUtf8(arg);
+    auto path = full ? ParseKeyPath(*full) : std::nullopt;
+    if (!path)
+        Fail("not a key below HKEY_CURRENT_USER: " + arg);
+    return path;
+}
+
 int RegTool::Query(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2)
         return Usage();
-    auto full = FromUtf8(args[0]);
-    auto path = full ? ParseKeyPath(*full) : std::nullopt;
+    auto path = KeyArgument(args[0]);
     if (!path)
-        return Fail("not a key below HKEY_CURRENT_USER: " + args[0]);
+        return 1;
     RegFileWriter writer;
     std::string error;
     if (args.size() == 1) {
@@ -144,10 +151,9 @@ int RegTool::Export(const std::vector<std::string>& args) {
     }
     std::u16string path;
     if (keyArg) {
-        auto full = FromUtf8(*keyArg);
-        auto parsed = full ? ParseKeyPath(*full) : std::nullopt;
+        auto parsed = KeyArgument(*keyArg);
         if (!parsed)
-            return Fail("not a key below HKEY_CURRENT_USER: " + *keyArg);
+            return 1;
         path = *parsed;
     }
     // regedit writes its UTF-16 files with CR LF.
@@ -209,10 +215,9 @@ int RegTool::Import(const std::vector<std::string>& args) {
 int RegTool::Delete(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2)
         return Usage();
-    auto full = FromUtf8(args[0]);
-    auto path = full ? ParseKeyPath(*full) : std::nullopt;
+    auto path = KeyArgument(args[0]);
     if (!path)
-        return Fail("not a key below HKEY_CURRENT_USER: " + args[0]);
+        return 1;
     if (args.size() == 1) {
         if (path->empty())
             return Fail("HKEY_CURRENT_USER itself cannot be deleted");

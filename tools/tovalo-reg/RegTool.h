@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ private:
     int Restore();
     int Usage();
     int Fail(const std::string& message);
+    // The key path an argument names; nothing, after saying so, when it names none.
+    std::optional<std::u16string> KeyArgument(const std::string& arg);
 
     std::ostream& m_out;
     std::ostream& m_err;
