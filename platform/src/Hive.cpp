@@ -104,6 +104,15 @@ int CheckSound(sqlite3* db) {
     return SQLITE_OK;
 }
 
+// A value row as our writes make it: a type that is a 32-bit number and data stored as a blob.
+// Anything else (text data, whose character count is not its byte count, say) is damage.
+bool ValueRowFits(const Statement& s, int typeColumn, int dataColumn) {
+    if (s.Type(typeColumn) != SQLITE_INTEGER || s.Type(dataColumn) != SQLITE_BLOB)
+        return false;
+    const std::int64_t type = s.Int(typeColumn);
+    return type >= 0 && type <= 0xFFFFFFFF;
+}
+
 int Execute(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
@@ -276,6 +285,11 @@ LONG Hive::Fail(int rc) {
     }
 }
 
+LONG Hive::Damage() {
+    m_damaged = true;
+    return ERROR_BADDB;
+}
+
 LONG Hive::Exec(const char* sql) {
     int rc = Execute(m_db, sql);
     return rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
@@ -336,27 +350,28 @@ LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, 
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db, "SELECT type, length(data), data FROM vals WHERE key = ?1 AND folded = ?2");
+    Statement s(m_db, "SELECT type, data FROM vals WHERE key = ?1 AND folded = ?2");
     int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_FILE_NOT_FOUND;
     if (rc != SQLITE_ROW)
         return Fail(rc);
-    auto length = static_cast<std::uint64_t>(s.Int(1));
-    if (length > 0xFFFFFFFFu)
+    if (!ValueRowFits(s, 0, 1))
+        return Damage();
+    const auto bytes = s.Blob(1);
+    if (bytes.size() > 0xFFFFFFFFu)
         return ERROR_NOT_ENOUGH_MEMORY;
     if (type)
         *type = static_cast<DWORD>(s.Int(0));
     if (!data) {
         if (size)
-            *size = static_cast<DWORD>(length);
+            *size = static_cast<DWORD>(bytes.size());
         return ERROR_SUCCESS;
     }
-    if (length > *size) {
-        *size = static_cast<DWORD>(length);
+    if (bytes.size() > *size) {
+        *size = static_cast<DWORD>(bytes.size());
         return ERROR_MORE_DATA;
     }
-    auto bytes = s.Blob(2);
     if (!bytes.empty())
         std::memcpy(data, bytes.data(), bytes.size());
     *size = static_cast<DWORD>(bytes.size());
@@ -439,31 +454,30 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db, "SELECT name, type, length(data), data FROM vals WHERE key = ?1 "
-                      "ORDER BY id LIMIT 1 OFFSET ?2");
+    Statement s(m_db,
+                "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
     int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
     if (rc != SQLITE_ROW)
         return Fail(rc);
+    if (!ValueRowFits(s, 1, 2))
+        return Damage();
     name = FromUtf8(s.Text(0));
     if (type)
         *type = static_cast<DWORD>(s.Int(1));
-    auto length = static_cast<std::uint64_t>(s.Int(2));
     if (!size)
         return ERROR_SUCCESS;
-    if (length > 0xFFFFFFFFu)
+    const auto bytes = s.Blob(2);
+    if (bytes.size() > 0xFFFFFFFFu)
         return ERROR_NOT_ENOUGH_MEMORY;
-    if (data && length > *size) {
-        *size = static_cast<DWORD>(length);
+    if (data && bytes.size() > *size) {
+        *size = static_cast<DWORD>(bytes.size());
         return ERROR_MORE_DATA;
     }
-    if (data) {
-        auto bytes = s.Blob(3);
-        if (!bytes.empty())
-            std::memcpy(data, bytes.data(), bytes.size());
-    }
-    *size = static_cast<DWORD>(length);
+    if (data && !bytes.empty())
+        std::memcpy(data, bytes.data(), bytes.size());
+    *size = static_cast<DWORD>(bytes.size());
     return ERROR_SUCCESS;
 }
 

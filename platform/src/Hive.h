@@ -69,6 +69,8 @@ private:
     // returns ends the transaction (committed on ERROR_SUCCESS).
     template <class Write> LONG WriteInKey(std::int64_t key, Write write);
     LONG Fail(int rc);
+    // Marks the hive damaged: a row holds what no write of ours makes.
+    LONG Damage();
     LONG Exec(const char* sql);
 
     sqlite3* m_db = nullptr;

@@ -43,11 +43,14 @@ public:
     // SQLITE_ROW, SQLITE_DONE or an error.
     int Step() { return Ok() ? sqlite3_step(m_stmt) : m_rc; }
     std::int64_t Int(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    // SQLITE_INTEGER, SQLITE_TEXT, SQLITE_BLOB, ... as the row stores the column.
+    int Type(int col) const { return sqlite3_column_type(m_stmt, col); }
     std::string Text(int col) const {
         auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
         return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, col)))
                  : std::string();
     }
+    // The column's bytes as stored; the size is taken after the pointer, as SQLite asks.
     std::span<const BYTE> Blob(int col) const {
         auto p = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, col));
         auto n = static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, col));

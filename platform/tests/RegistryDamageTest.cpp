@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace fs = std::filesystem;
 using regtest::Key;
@@ -179,3 +181,39 @@ TEST_F(RegistryDamageTest, HostileContentDoesNotCrash) {
 }
 
 } // namespace
+
+// A value row that no write of ours makes: text data whose character count differs from its
+// byte count, or a type that is no 32-bit number. Reading it must refuse the whole hive as
+// damaged, write nothing into the caller's buffer and leave the file as it was.
+class RegistryBadRowTest : public RegistryDamageTest,
+                           public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RegistryBadRowTest, RowIsDamageNotData) {
+    fs::copy_file(kData / "malformed" / GetParam(), Hive());
+    const std::string before = ReadFile(Hive());
+    HKEY software = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", &software), ERROR_SUCCESS);
+
+    std::vector<BYTE> buffer(8192, 0xAB);
+    DWORD size = 4096; // room for every sample's bytes, and a guard zone behind it
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExW(software, u"Bad", &type, buffer.data(), &size), ERROR_BADDB);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](BYTE b) { return b == 0xAB; }));
+    ExpectEveryCallRefused();
+    ExpectProblemNamesFiles();
+
+    platform::CloseRegistry();
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", &software), ERROR_SUCCESS);
+    WCHAR name[64];
+    DWORD cch = 64;
+    size = 4096;
+    EXPECT_EQ(RegEnumValueW(software, 0, name, &cch, &type, buffer.data(), &size), ERROR_BADDB);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](BYTE b) { return b == 0xAB; }));
+    platform::CloseRegistry();
+    EXPECT_TRUE(ReadFile(Hive()) == before) << "the damaged file was written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, RegistryBadRowTest,
+                         ::testing::Values("value-text-multibyte.db", "value-text-invalid-utf8.db",
+                                           "value-text-nul.db", "value-type-text.db",
+                                           "value-type-out-of-range.db", "value-type-negative.db"));
