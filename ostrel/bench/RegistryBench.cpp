@@ -3,7 +3,7 @@
 #include <ostrel/CPXRegData.h>
 #include <platform/Registry.h>
 
-#include <sqlite3.h>
+#include <BareSqlite.h>
 
 #include <algorithm>
 #include <chrono>
@@ -33,46 +33,7 @@ double MedianMicros(int runs, const std::function<void()>& setup,
     return times[times.size() / 2];
 }
 
-// A plain table with the hive's durability settings.
-class BareDb {
-public:
-    explicit BareDb(const fs::path& file) {
-        fs::remove(file);
-        sqlite3_open(file.c_str(), &m_db);
-        Exec("PRAGMA journal_mode=WAL");
-        Exec("PRAGMA synchronous=FULL");
-        Exec("CREATE TABLE v(k INTEGER, name TEXT, data BLOB, PRIMARY KEY(k, name))");
-        sqlite3_prepare_v2(m_db, "INSERT OR REPLACE INTO v VALUES(?1, ?2, ?3)", -1, &m_insert,
-                           nullptr);
-        sqlite3_prepare_v2(m_db, "SELECT data FROM v WHERE k = ?1 AND name = ?2", -1, &m_select,
-                           nullptr);
-    }
-    ~BareDb() {
-        sqlite3_finalize(m_insert);
-        sqlite3_finalize(m_select);
-        sqlite3_close(m_db);
-    }
-    void Exec(const char* sql) { sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
-    void Write(int key, const char* name) {
-        int value = key;
-        sqlite3_bind_int(m_insert, 1, key);
-        sqlite3_bind_text(m_insert, 2, name, -1, SQLITE_STATIC);
-        sqlite3_bind_blob(m_insert, 3, &value, sizeof(value), SQLITE_STATIC);
-        sqlite3_step(m_insert);
-        sqlite3_reset(m_insert);
-    }
-    void Read(int key, const char* name) {
-        sqlite3_bind_int(m_select, 1, key);
-        sqlite3_bind_text(m_select, 2, name, -1, SQLITE_STATIC);
-        sqlite3_step(m_select);
-        sqlite3_reset(m_select);
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_insert = nullptr;
-    sqlite3_stmt* m_select = nullptr;
-};
+using BareDb = platform::bench::BareSqlite;
 
 void Report(const char* what, double ours, double bare, int statements) {
     std::printf("%-34s %10.1f us   bare SQLite (%3d statements) %10.1f us   ratio %5.2f\n", what,

@@ -1,4 +1,4 @@
-#include "Application.h"
+#include "core/Application.h"
 
 #include <QApplication>
 

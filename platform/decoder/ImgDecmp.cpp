@@ -1,8 +1,8 @@
 #include <platform/ImgDecmp.h>
 
-#include "Application.h"
-#include "GdiObjects.h"
-#include "ImageDecoder.h"
+#include "core/Application.h"
+#include "decoder/ImageDecoder.h"
+#include "gdi/GdiObjects.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include <platform/Device.h>
 
-#include "Text.h"
-#include "WindowsFolderSeeder.h"
+#include "core/Text.h"
+#include "files/WindowsFolderSeeder.h"
 
 #include <cstdlib>
 #include <system_error>

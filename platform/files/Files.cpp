@@ -1,7 +1,7 @@
 #include <platform/Files.h>
 
-#include "FolderListing.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "files/FolderListing.h"
 
 #include <platform/Device.h>
 

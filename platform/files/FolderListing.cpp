@@ -1,6 +1,6 @@
-#include "FolderListing.h"
+#include "files/FolderListing.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <platform/Device.h>
 

@@ -1,8 +1,8 @@
-#include "WindowsFolderSeeder.h"
+#include "files/WindowsFolderSeeder.h"
 
-#include "DesktopEntry.h"
-#include "Text.h"
-#include "XdgDirs.h"
+#include "core/Text.h"
+#include "files/XdgDirs.h"
+#include "shell/DesktopEntry.h"
 
 #include <platform/Device.h>
 

@@ -1,4 +1,4 @@
-#include "XdgDirs.h"
+#include "files/XdgDirs.h"
 
 #include <cstdlib>
 #include <string_view>

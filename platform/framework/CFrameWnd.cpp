@@ -1,7 +1,7 @@
 #include <platform/CFrameWnd.h>
 
-#include "FramePlacement.h"
-#include "WindowState.h"
+#include "windows/FramePlacement.h"
+#include "windows/WindowState.h"
 
 using platform::detail::WindowState;
 

@@ -1,10 +1,10 @@
 #include <platform/CMenu.h>
 
-#include "Application.h"
-#include "FramePlacement.h"
-#include "ModalHook.h"
-#include "PopupPlacement.h"
-#include "WindowState.h"
+#include "core/Application.h"
+#include "framework/PopupPlacement.h"
+#include "windows/FramePlacement.h"
+#include "windows/ModalHook.h"
+#include "windows/WindowState.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #include <platform/CPropertySheet.h>
 #include <platform/CWinApp.h>
 
-#include "Application.h"
-#include "FramePlacement.h"
-#include "ModalHook.h"
-#include "WindowState.h"
+#include "core/Application.h"
+#include "windows/FramePlacement.h"
+#include "windows/ModalHook.h"
+#include "windows/WindowState.h"
 
 #include <QDialogButtonBox>
 #include <QEventLoop>

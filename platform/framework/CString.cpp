@@ -1,6 +1,6 @@
 #include <platform/CString.h>
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <cstdarg>
 

@@ -1,7 +1,7 @@
 #include <platform/CWinApp.h>
 
-#include "Application.h"
-#include "WindowState.h"
+#include "core/Application.h"
+#include "windows/WindowState.h"
 
 #include <platform/CFrameWnd.h>
 

@@ -1,7 +1,7 @@
 #include <platform/CDC.h>
 #include <platform/CWnd.h>
 
-#include "GdiObjects.h"
+#include "gdi/GdiObjects.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,6 @@
 #include <platform/CDC.h>
 
-#include "GdiObjects.h"
+#include "gdi/GdiObjects.h"
 
 #include <map>
 #include <memory>

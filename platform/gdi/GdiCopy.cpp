@@ -1,4 +1,4 @@
-#include "GdiObjects.h"
+#include "gdi/GdiObjects.h"
 
 #include <QRect>
 

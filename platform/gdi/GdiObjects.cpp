@@ -1,7 +1,7 @@
-#include "GdiObjects.h"
+#include "gdi/GdiObjects.h"
 
-#include "Application.h"
-#include "WindowState.h"
+#include "core/Application.h"
+#include "windows/WindowState.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,8 +1,8 @@
-#include "GdiObjects.h"
+#include "gdi/GdiObjects.h"
 
-#include "Application.h"
-#include "IconStore.h"
-#include "SystemFont.h"
+#include "core/Application.h"
+#include "gdi/SystemFont.h"
+#include "shell/IconStore.h"
 
 #include <QFontMetrics>
 #include <QPainter>

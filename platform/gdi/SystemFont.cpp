@@ -1,6 +1,6 @@
-#include "SystemFont.h"
+#include "gdi/SystemFont.h"
 
-#include "Application.h"
+#include "core/Application.h"
 
 #include <platform/Device.h>
 

@@ -2,9 +2,9 @@
 
 #include <platform/CWnd.h>
 
-#include "Application.h"
-#include "Text.h"
-#include "X11KeyGrab.h"
+#include "core/Application.h"
+#include "core/Text.h"
+#include "input/X11KeyGrab.h"
 
 #include <QApplication>
 #include <QKeyEvent>

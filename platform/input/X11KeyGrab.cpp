@@ -1,4 +1,4 @@
-#include "X11KeyGrab.h"
+#include "input/X11KeyGrab.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "Hive.h"
+#include "registry/Hive.h"
 
-#include "SqlStatement.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "registry/SqlStatement.h"
 
 #include <sqlite3.h>
 

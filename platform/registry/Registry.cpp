@@ -1,9 +1,9 @@
 #include <platform/Device.h>
 #include <platform/Registry.h>
 
-#include "Hive.h"
-#include "RegistryFiles.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "registry/Hive.h"
+#include "registry/RegistryFiles.h"
 
 #include <mutex>
 #include <set>

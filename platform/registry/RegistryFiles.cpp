@@ -1,6 +1,6 @@
-#include "RegistryFiles.h"
+#include "registry/RegistryFiles.h"
 
-#include "Hive.h"
+#include "registry/Hive.h"
 
 #include <cerrno>
 #include <cstring>

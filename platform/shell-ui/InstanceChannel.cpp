@@ -1,9 +1,9 @@
-#include "InstanceChannel.h"
+#include "shell-ui/InstanceChannel.h"
 
 #include <platform/CWnd.h>
 #include <platform/Device.h>
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <QCryptographicHash>
 #include <QLocalServer>

@@ -2,11 +2,11 @@
 #include <platform/Gdi.h>
 #include <platform/Tray.h>
 
-#include "Application.h"
-#include "FramePlacement.h"
-#include "IconStore.h"
-#include "TrayStrip.h"
-#include "WindowState.h"
+#include "core/Application.h"
+#include "shell-ui/TrayStrip.h"
+#include "shell/IconStore.h"
+#include "windows/FramePlacement.h"
+#include "windows/WindowState.h"
 
 #include <QByteArray>
 #include <QPixmap>

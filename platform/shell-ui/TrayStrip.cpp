@@ -1,6 +1,6 @@
-#include "TrayStrip.h"
+#include "shell-ui/TrayStrip.h"
 
-#include "FramePlacement.h"
+#include "windows/FramePlacement.h"
 
 #include <QEvent>
 #include <QMouseEvent>

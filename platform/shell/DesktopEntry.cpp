@@ -1,6 +1,6 @@
-#include "DesktopEntry.h"
+#include "shell/DesktopEntry.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <fstream>

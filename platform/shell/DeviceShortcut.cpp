@@ -1,6 +1,6 @@
-#include "DeviceShortcut.h"
+#include "shell/DeviceShortcut.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <platform/Device.h>
 

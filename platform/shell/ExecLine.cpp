@@ -1,4 +1,4 @@
-#include "ExecLine.h"
+#include "shell/ExecLine.h"
 
 namespace platform::detail {
 

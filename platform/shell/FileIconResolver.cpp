@@ -1,10 +1,10 @@
-#include "FileIconResolver.h"
+#include "shell/FileIconResolver.h"
 
-#include "DeviceShortcut.h"
+#include "shell/DeviceShortcut.h"
 
-#include "DesktopEntry.h"
-#include "Text.h"
-#include "XdgDirs.h"
+#include "core/Text.h"
+#include "files/XdgDirs.h"
+#include "shell/DesktopEntry.h"
 
 #include <platform/Device.h>
 

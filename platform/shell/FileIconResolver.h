@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OwnIcons.h"
+#include "shell/OwnIcons.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "IconCache.h"
+#include "shell/IconCache.h"
 
-#include "IconStore.h"
-#include "IconTheme.h"
+#include "shell/IconStore.h"
+#include "shell/IconTheme.h"
 
 #include <QHash>
 #include <QIcon>

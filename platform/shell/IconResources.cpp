@@ -1,8 +1,8 @@
 #include <platform/Gdi.h>
 #include <platform/Tray.h>
 
-#include "Application.h"
-#include "IconStore.h"
+#include "core/Application.h"
+#include "shell/IconStore.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "IconStore.h"
+#include "shell/IconStore.h"
 
 #include <cstring>
 #include <mutex>

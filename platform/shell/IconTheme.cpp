@@ -1,6 +1,6 @@
-#include "IconTheme.h"
+#include "shell/IconTheme.h"
 
-#include "Application.h"
+#include "core/Application.h"
 
 #include <QDir>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "OwnIcons.h"
+#include "shell/OwnIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,9 +1,9 @@
 #include <platform/Shell.h>
 
-#include "FileIconResolver.h"
-#include "IconCache.h"
-#include "IconStore.h"
-#include "SystemImageList.h"
+#include "shell/FileIconResolver.h"
+#include "shell/IconCache.h"
+#include "shell/IconStore.h"
+#include "shell/SystemImageList.h"
 
 #include <algorithm>
 #include <string_view>

@@ -2,10 +2,10 @@
 
 #include <platform/Device.h>
 
-#include "DesktopEntry.h"
-#include "DeviceShortcut.h"
-#include "ExecLine.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "shell/DesktopEntry.h"
+#include "shell/DeviceShortcut.h"
+#include "shell/ExecLine.h"
 
 #include <QProcess>
 #include <QString>

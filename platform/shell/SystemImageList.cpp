@@ -1,6 +1,6 @@
-#include "SystemImageList.h"
+#include "shell/SystemImageList.h"
 
-#include "IconCache.h"
+#include "shell/IconCache.h"
 
 #include <QHash>
 

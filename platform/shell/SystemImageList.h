@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileIconResolver.h"
+#include "shell/FileIconResolver.h"
 
 #include <platform/platform_export.h>
 

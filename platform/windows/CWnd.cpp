@@ -1,9 +1,9 @@
 #include <platform/CWnd.h>
 
-#include "Application.h"
-#include "InstanceChannel.h"
-#include "Text.h"
-#include "WindowState.h"
+#include "core/Application.h"
+#include "core/Text.h"
+#include "shell-ui/InstanceChannel.h"
+#include "windows/WindowState.h"
 
 #include <QCoreApplication>
 #include <QEvent>

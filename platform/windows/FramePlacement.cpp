@@ -1,4 +1,4 @@
-#include "FramePlacement.h"
+#include "windows/FramePlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,7 +1,7 @@
 #include <platform/MessageBox.h>
 
-#include "Application.h"
-#include "Text.h"
+#include "core/Application.h"
+#include "core/Text.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "WindowState.h"
+#include "windows/WindowState.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

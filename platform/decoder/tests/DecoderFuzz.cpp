@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes through the image decoder, handed over in pieces of varying
 // size and decoded against the launcher's limit or a small one. The decoder must give null or
 // a 24-bit picture within the limit, never ask for more than a piece, and never crash.
-#include "ImageDecoder.h"
+#include "decoder/ImageDecoder.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ImageDecoder.h"
+#include "decoder/ImageDecoder.h"
 
 #include <QBuffer>
 #include <QFile>

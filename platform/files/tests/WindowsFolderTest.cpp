@@ -1,7 +1,7 @@
 #include <platform/Device.h>
 #include <platform/Files.h>
 
-#include "src/WindowsFolderSeeder.h"
+#include "files/WindowsFolderSeeder.h"
 
 #include <testsupport/DeviceFolder.h>
 
@@ -172,7 +172,7 @@ TEST_F(WindowsFolder, UnusableDeviceFolderIsReportedNotFatal) {
 
 TEST_F(WindowsFolder, MalformedEntriesAreSkippedOrNamedSafely) {
     fs::create_directories(m_user.parent_path());
-    fs::copy(TOVALO_PLATFORM_TEST_DATA "/malformed", m_user);
+    fs::copy(TOVALO_SHELL_TEST_DATA "/malformed", m_user);
     ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
     EXPECT_EQ(ProgramFiles(),
               (std::set<std::string>{"Trailing -.lnk", "Empty icon.lnk", "Missing icon file.lnk",

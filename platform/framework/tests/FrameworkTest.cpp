@@ -4,10 +4,10 @@
 #include <platform/Gdi.h>
 #include <platform/Tray.h>
 
-#include "FramePlacement.h"
 #include "FrameworkTestSupport.h"
-#include "PopupPlacement.h"
-#include "WindowState.h"
+#include "framework/PopupPlacement.h"
+#include "windows/FramePlacement.h"
+#include "windows/WindowState.h"
 
 #include <QApplication>
 #include <QWidget>

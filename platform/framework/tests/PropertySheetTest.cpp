@@ -1,7 +1,7 @@
 #include <platform/CPropertySheet.h>
 
 #include "FrameworkTestSupport.h"
-#include "WindowState.h"
+#include "windows/WindowState.h"
 
 #include <QTabBar>
 #include <QWidget>

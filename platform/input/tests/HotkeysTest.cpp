@@ -1,7 +1,7 @@
 #include <platform/CWnd.h>
 #include <platform/Hotkeys.h>
 
-#include "WindowState.h"
+#include "windows/WindowState.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -15,7 +15,7 @@ using testsupport::ReadFile;
 
 namespace {
 
-const fs::path kData = TOVALO_REGISTRY_TEST_DATA;
+const fs::path kData = TOVALO_PLATFORM_TEST_DATA;
 
 class RegistryDamageTest : public testsupport::DeviceFolderTest {
 protected:

@@ -2,10 +2,10 @@
 #include <platform/Gdi.h>
 #include <platform/Tray.h>
 
-#include "FrameworkTestSupport.h"
-#include "IconCache.h"
-#include "TrayStrip.h"
-#include "WindowState.h"
+#include "framework/tests/FrameworkTestSupport.h"
+#include "shell-ui/TrayStrip.h"
+#include "shell/IconCache.h"
+#include "windows/WindowState.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -107,7 +107,7 @@ TEST_F(Tray, IconResourcesLoadAtTheAskedSize) {
 }
 
 TEST_F(Tray, DamagedIconResourceLoadsNothing) {
-    QFile file(TOVALO_PLATFORM_TEST_DATA "/malformed/truncated.png");
+    QFile file(TOVALO_SHELL_TEST_DATA "/malformed/truncated.png");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     AddIcon(130, file.readAll());
     EXPECT_EQ(LoadImageW(nullptr, MAKEINTRESOURCE(130), IMAGE_ICON, 16, 16, 0), nullptr);

@@ -1,4 +1,4 @@
-#include "src/DesktopEntry.h"
+#include "shell/DesktopEntry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ExecLine.h"
+#include "shell/ExecLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include <platform/ShellExecute.h>
 
-#include "DeviceShortcut.h"
+#include "shell/DeviceShortcut.h"
 
 #include <testsupport/DeviceFolder.h>
 

@@ -2,8 +2,8 @@
 #include <platform/Files.h>
 #include <platform/Shell.h>
 
-#include "src/IconCache.h"
-#include "src/SystemImageList.h"
+#include "shell/IconCache.h"
+#include "shell/SystemImageList.h"
 
 #include <testsupport/DeviceFolder.h>
 

@@ -1,7 +1,7 @@
 #include <platform/CWnd.h>
 
-#include "FrameworkTestSupport.h"
-#include "WindowState.h"
+#include "framework/tests/FrameworkTestSupport.h"
+#include "windows/WindowState.h"
 
 #include <QApplication>
 #include <QMouseEvent>
