@@ -1,0 +1,284 @@
+#include "WindowTest.h"
+
+#include <mirvane/CIconListWnd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+using namespace mirvanetest;
+
+const CRect kPlace(122, 7, 240, 294);
+constexpr COLORREF kBand = RGB(252, 148, 54);
+
+COLORREF ProgramColor(int i) {
+    return RGB(10 + 20 * (i % 12), 200 - 15 * (i % 13), 30 + 40 * (i % 5));
+}
+bool Dark(COLORREF c) {
+    return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100;
+}
+
+class IconList : public CIconListWnd {
+public:
+    using CIconListWnd::CIconListWnd;
+    using CIconListWnd::DrawIconList;
+    using CIconListWnd::m_dcCompose;
+};
+
+class IconListTest : public WindowTest {
+protected:
+    void TearDown() override {
+        Clear();
+        WindowTest::TearDown();
+    }
+    void Clear() {
+        m_wnd.reset();
+        for (int i = 0; i < m_list.m_List.GetCount(); ++i)
+            DestroyIcon(m_list.GetIcon(i).hIcon);
+        m_list.m_List.RemoveAll();
+        m_started.clear();
+        m_parent.m_notices.clear();
+    }
+    // Program i is "Program <i>" in the given group, its icon all ProgramColor(i).
+    void Build(const std::vector<int>& groups, int bSkinBack = 1) {
+        Clear();
+        for (int i = 0; i < static_cast<int>(groups.size()); ++i) {
+            EXEICONDATA data;
+            data.PK = i;
+            data.GroupPosition = groups[i];
+            const std::string path = "\\Windows\\program" + std::to_string(i) + ".exe";
+            std::copy(path.begin() + 9, path.end() - 4, data.IconName);
+            std::copy(path.begin(), path.end(), data.IconPath);
+            data.hIcon = TwoToneIcon(32, ProgramColor(i), ProgramColor(i));
+            m_list.m_List.AddTail(data);
+        }
+        m_wnd = std::make_unique<IconList>(40, 7, bSkinBack);
+        m_wnd->SetListPtr(&m_list);
+        ASSERT_TRUE(
+            m_wnd->Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, kPlace, &m_parent, 3333));
+        m_wnd->MakeInitWnd(m_skin.dc, kPlace);
+        m_parent.m_hWatched = *m_wnd;
+    }
+    COLORREF Shown(int x, int y) {
+        Repaint(*m_wnd);
+        return At(*m_wnd, x, y);
+    }
+    // The program shown in each of the first nRows rows, told by its icon's colour (-1: none).
+    std::vector<int> Rows(std::size_t nRows) {
+        Repaint(*m_wnd);
+        std::vector<int> rows;
+        for (int r = 0; r < static_cast<int>(nRows); ++r) {
+            int i = 0, n = m_list.m_List.GetCount();
+            while (i < n && ProgramColor(i) != At(*m_wnd, 16, r * 40 + 11))
+                ++i;
+            rows.push_back(i < n ? i : -1);
+        }
+        return rows;
+    }
+    void Keys(const std::string& keys) {
+        for (char k : keys)
+            Key(*m_wnd, k == 'D' ? VK_DOWN : k == 'U' ? VK_UP : VK_RETURN);
+    }
+    int Copies() { return platform::WindowCopyCount(*m_wnd); }
+
+    CGetExeIconInfo m_list;
+    std::unique_ptr<IconList> m_wnd;
+};
+
+TEST_F(IconListTest, RowsFollowTheKeysRoundTheColumn) {
+    struct Row {
+        int nPrograms;
+        std::string keys;
+        std::vector<int> rows;
+    } table[] = {{3, "", {2, 0, 1}},         {10, "", {9, 0, 1, 2, 3, 4, 5}},
+                 {3, "D", {0, 1, 2}},        {3, "DUU", {1, 2, 0}},
+                 {5, "DU", {4, 0, 1, 2, 3}}, {5, "UUU", {1, 2, 3, 4, 0}}};
+    for (const Row& row : table) {
+        Build(std::vector<int>(row.nPrograms, 0));
+        Keys(row.keys);
+        EXPECT_EQ(Rows(row.rows.size()), row.rows)
+            << row.nPrograms << " programs, keys " << row.keys;
+        EXPECT_TRUE(m_parent.m_notices.empty());
+    }
+}
+
+TEST_F(IconListTest, TheBandCoversTwelveLinesBelowRowZeroOverTheBackground) {
+    for (int bSkinBack : {1, 0}) {
+        Build({0}, bSkinBack);
+        for (int y = 53; y <= 66; ++y) {
+            COLORREF back = bSkinBack ? SkinColor(122 + 116, y + 7) : RGB(255, 255, 255);
+            EXPECT_EQ(Shown(116, y), y == 53 || y == 66 ? back : Blend(kBand, back, 130))
+                << "skin " << bSkinBack << ", y " << y;
+        }
+    }
+}
+
+TEST_F(IconListTest, ADashedLineMarksTheTopOfEachNewGroup) {
+    Build({0, 0, 5, 5}); // rows show programs 3, 0, 1, 2: groups 5, 0, 0, 5
+    std::vector<int> dark;
+    for (int x = 0; x < 10; ++x)
+        if (Dark(Shown(x, 40)))
+            dark.push_back(x);
+    EXPECT_EQ(dark, (std::vector<int>{0, 1, 2, 3, 4, 8, 9}));
+    EXPECT_TRUE(Dark(Shown(0, 120)));
+    EXPECT_FALSE(Dark(Shown(0, 80)));
+    EXPECT_FALSE(Dark(Shown(0, 0))) << "never a line on top of row 0";
+}
+
+TEST_F(IconListTest, AScrollIntoAnotherGroupTellsTheParent) {
+    Build({0, 0, 3, 3});
+    Keys("DDU");
+    EXPECT_EQ(m_parent.m_notices, (std::vector<Notice>{{0x19B3, 0, 3}, {0x19B3, 1, 0}}));
+}
+
+TEST_F(IconListTest, AKeyScrollShowsThreeFramesOfTheListArea) {
+    Build(std::vector<int>(9, 0));
+    FrameRecorder frames(*m_wnd, 118, 287);
+    Keys("D");
+    ASSERT_EQ(frames.areas, std::vector<RECT>(3, RECT{0, 0, 118, 280}));
+    // The middle frame has the rows 20 pixels up: y 5 shows program 8's icon, 45 program 0's.
+    for (int k : {0, 1, 2})
+        EXPECT_EQ(frames.frames[1]->dc.GetPixel(16, 5 + 40 * k), ProgramColor((8 + k) % 9)) << k;
+}
+
+TEST_F(IconListTest, TheActionKeyAndTapsStartPrograms) {
+    struct Row {
+        std::string keys;
+        int nPress, nRelease;
+        std::vector<std::u16string> started;
+    } table[] = {{"\r", -1, -1, {u"\\Windows\\program0.exe"}},
+                 {"UUD", 130, 150, {u"\\Windows\\program1.exe"}},
+                 {"", 90, 130, {}},
+                 {"", 285, 285, {}}};
+    for (const Row& row : table) {
+        Build(std::vector<int>(7, 0));
+        Keys(row.keys);
+        const std::vector<int> rows = Rows(7);
+        if (row.nPress >= 0) {
+            const int top = row.nPress / 40 * 40;
+            const COLORREF resting = Shown(116, top + 3), above = Shown(116, top + 2);
+            Press(*m_wnd, 50, row.nPress);
+            // The press highlight starts 3 pixels below the row's top, on the window itself.
+            if (row.nPress < 280)
+                EXPECT_EQ(std::pair(At(*m_wnd, 116, top + 2), At(*m_wnd, 116, top + 3)),
+                          std::pair(above, Blend(kBand, resting, 200)));
+            Release(*m_wnd, 60, row.nRelease);
+            EXPECT_EQ(GetCapture(), nullptr);
+            EXPECT_EQ(Shown(116, top + 3), resting) << "highlight gone";
+        }
+        EXPECT_EQ(m_started, row.started) << row.keys << " " << row.nPress;
+        EXPECT_EQ(Rows(7), rows) << "the selection stays";
+    }
+}
+
+TEST_F(IconListTest, MoveNextGroupPutsTheGroupsFirstProgramInRowOne) {
+    Build({0, 0, 3, 3});
+    const int before = Copies();
+    for (auto [count, forward, key] : {std::tuple(0, 1, 3), {4, 1, 3}, {2, 1, 7}, {2, 0, 7}})
+        m_wnd->MoveNextGroup(count, forward, key);
+    EXPECT_EQ(Copies(), before) << "empty, whole and missing groups are ignored";
+    m_wnd->MoveNextGroup(2, 1, 3);
+    EXPECT_EQ(Rows(5), (std::vector<int>{1, 2, 3, 0, -1}));
+    m_wnd->MoveNextGroup(2, 0, 0);
+    EXPECT_EQ(Rows(4), (std::vector<int>{3, 0, 1, 2}));
+    EXPECT_TRUE(m_parent.m_notices.empty());
+}
+
+TEST_F(IconListTest, AnEmptyListShowsTheSkinAndIgnoresInput) {
+    Build({});
+    EXPECT_EQ(Shown(116, 60), SkinColor(238, 67));
+    const int before = Copies();
+    Keys("UD\r");
+    Press(*m_wnd, 10, 10);
+    Release(*m_wnd, 10, 10);
+    m_wnd->MoveNextGroup(1, 1, 0);
+    m_wnd->UpdateDrawList(0);
+    EXPECT_EQ(Copies(), before);
+    EXPECT_TRUE(m_started.empty());
+}
+
+TEST_F(IconListTest, UpdateDrawListResizesTheRowsAndStartsOver) {
+    Build(std::vector<int>(10, 0));
+    Keys("D");
+    DestroyIcon(m_list.GetIcon(9).hIcon);
+    m_list.m_List.RemoveTail();
+    m_wnd->UpdateDrawList(4);
+    EXPECT_EQ(Rows(5), (std::vector<int>{8, 0, 1, 2, -1}));
+}
+
+TEST_F(IconListTest, AWindowWithoutRoomForItsSurfacesIsRefused) {
+    IconList wnd(40, 7, 1);
+    wnd.SetListPtr(&m_list);
+    EXPECT_FALSE(wnd.Create(nullptr, u"ICONINFO", WS_CHILD, RECT{122, 7, 122, 294}, &m_parent, 1));
+}
+
+TEST_F(IconListTest, LabelsWiderThanTheRoomAreSplitInTwoLines) {
+    Build({0});
+    CDC& dc = m_wnd->m_dcCompose;
+    const int line = platform::SystemFontLineHeight();
+    auto labelOf = [&](int width) { // exactly width pixels of W and l
+        for (int wide = 0; wide < 20; ++wide) {
+            CString s(std::u16string(wide, u'W').c_str());
+            while (dc.GetTextExtent(s).cx < width)
+                s += u'l';
+            if (dc.GetTextExtent(s).cx == width)
+                return s;
+        }
+        return CString();
+    };
+    for (int width : {76, 77}) {
+        const CString label = labelOf(width);
+        ASSERT_EQ(dc.GetTextExtent(label).cx, width);
+        EXEICONDATA data = m_list.GetIcon(0);
+        std::fill(std::begin(data.IconName), std::end(data.IconName), 0);
+        std::copy(label.str().begin(), label.str().end(), data.IconName);
+        dc.FillSolidRect(0, 40, 118, 40, RGB(255, 255, 255));
+        m_wnd->DrawIconList(data, CPoint(0, 43), CRect(37, 40, 113, 46));
+        std::vector<int> lines;
+        for (int y = 40; y < 80; ++y)
+            for (int x = 37; x < 118; ++x)
+                if (Dark(dc.GetPixel(x, y))) {
+                    lines.push_back(y);
+                    break;
+                }
+        ASSERT_FALSE(lines.empty());
+        const int nLines = width > 76 ? 2 : 1;
+        EXPECT_EQ(lines.back() - lines.front() + 1 > line, nLines == 2) << width;
+        EXPECT_GE(lines.front(), 40 + (40 - nLines * line) / 2) << width;
+    }
+}
+
+TEST_F(IconListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
+    const auto programs = Device() / "Windows" / "Start Menu" / "Programs";
+    std::filesystem::create_directories(Device() / "Windows" / "Favorites");
+    for (const char* file : {"Word.lnk", "Old.Notes.lnk", "Readme", ".hidden",
+                             "Games/Solitaire.lnk", "Locked/Inside.lnk"})
+        testsupport::WriteFile(programs / file, "x");
+    namespace fs = std::filesystem;
+    fs::permissions(programs / "Locked", static_cast<fs::perms>(0555));
+    ASSERT_EQ(m_list.InitReg(), 3333u);
+    IconList wnd;
+    wnd.SetListPtr(&m_list);
+    wnd.MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
+    wnd.MakeDefaultList(u"\\Windows\\Nowhere\\*.*");
+    fs::permissions(programs / "Locked", fs::perms::owner_all);
+    CGetExeIconInfo stored; // what the store now holds
+    stored.InitReg();
+    std::vector<std::u16string> found;
+    for (int i = 0; i < stored.m_List.GetCount(); ++i) {
+        EXPECT_EQ(stored.GetIcon(i).GroupPosition, 0);
+        found.push_back(std::u16string(stored.GetIcon(i).IconName) + u"=" +
+                        stored.GetIcon(i).IconPath);
+        DestroyIcon(stored.GetIcon(i).hIcon);
+    }
+    std::sort(found.begin(), found.end());
+    const std::u16string root = u"\\Windows\\Start Menu\\Programs\\";
+    // A read-only folder is taken as a program; a name without a dot gives no label.
+    EXPECT_EQ(found, (std::vector<std::u16string>{u"=" + root + u"Locked", u"=" + root + u"Readme",
+                                                  u"Old=" + root + u"Old.Notes.lnk",
+                                                  u"Solitaire=" + root + u"Games\\Solitaire.lnk",
+                                                  u"Word=" + root + u"Word.lnk"}));
+}
+
+} // namespace

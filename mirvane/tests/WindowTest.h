@@ -1,0 +1,76 @@
+#pragma once
+
+#include <platform/CWnd.h>
+#include <platform/ShellExecute.h>
+
+#include <testsupport/DeviceFolder.h>
+#include <testsupport/Pixels.h>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+// What the windows' tests share: a main-view stand-in recording the windows' notices, a
+// patterned skin and the shell's start requests.
+namespace mirvanetest {
+
+using namespace testsupport;
+constexpr auto SkinColor = PatternColor;
+using Notice = std::tuple<UINT, WPARAM, LPARAM>;
+
+class ParentWnd : public CWnd {
+public:
+    ~ParentWnd() override { DestroyWindow(); }
+    std::vector<Notice> m_notices;
+    std::vector<int> m_copiesSeen; // copies m_hWatched had shown when each notice arrived
+    HWND m_hWatched = nullptr;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != 0x1105 && message != 0x1106 && message != 0x19B3)
+            return CWnd::WindowProc(message, wParam, lParam);
+        m_notices.emplace_back(message, wParam, lParam);
+        m_copiesSeen.push_back(m_hWatched ? platform::WindowCopyCount(m_hWatched) : 0);
+        return 0;
+    }
+};
+
+// A device folder, the view with its skin, frame pacing off and the shell's starts recorded.
+class WindowTest : public testsupport::DeviceFolderTest {
+protected:
+    void SetUp() override {
+        DeviceFolderTest::SetUp();
+        platform::SetFramePacing(false);
+        platform::SetShellExecuteHook([this](const SHELLEXECUTEINFO& r) {
+            EXPECT_EQ(std::tuple(r.cbSize, r.fMask, r.nShow), std::tuple(60u, 0u, 5));
+            EXPECT_FALSE(r.hwnd || r.lpVerb || r.lpParameters || r.lpDirectory);
+            m_started.emplace_back(r.lpFile);
+            return TRUE;
+        });
+        ASSERT_TRUE(m_parent.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0));
+        for (int y = 0; y < 294; ++y)
+            for (int x = 0; x < 240; ++x)
+                m_skin.dc.SetPixel(x, y, SkinColor(x, y));
+    }
+    void TearDown() override {
+        platform::SetShellExecuteHook(nullptr);
+        DeviceFolderTest::TearDown();
+    }
+    static void Repaint(CWnd& wnd) {
+        wnd.Invalidate();
+        wnd.UpdateWindow();
+    }
+    static void Press(CWnd& wnd, int x, int y) {
+        wnd.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    }
+    static void Release(CWnd& wnd, int x, int y) {
+        wnd.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    static void Key(CWnd& wnd, UINT vk) { wnd.SendMessage(WM_KEYDOWN, vk, 1); }
+
+    ParentWnd m_parent;
+    Surface m_skin{240, 294};
+    std::vector<std::u16string> m_started;
+};
+
+} // namespace mirvanetest
