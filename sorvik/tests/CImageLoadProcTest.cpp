@@ -1,0 +1,316 @@
+#include <sorvik/CImageLoadProc.h>
+
+#include <platform/CWnd.h>
+#include <platform/Device.h>
+#include <platform/Files.h>
+#include <platform/MessageBox.h>
+
+#include <testsupport/DeviceFolder.h>
+#include <testsupport/ImageFiles.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::MakeBmp;
+using Units = std::vector<int>;
+
+std::string Bytes(std::initializer_list<int> bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+std::string MakePF(std::uint32_t width, std::uint32_t height, std::uint16_t bits,
+                   const std::string& pixels) {
+    std::string out = "PF";
+    testsupport::PutDword(out, width);
+    testsupport::PutDword(out, height);
+    testsupport::PutWord(out, bits);
+    return out + pixels;
+}
+// The record's pixels: words at 16 bits, bytes otherwise.
+Units Pixels(const _SXBMP& bmp) {
+    Units out;
+    for (DWORD i = 0; bmp.pData && i < bmp.dwSize; i += bmp.wBitCount == 16 ? 2 : 1)
+        out.push_back(bmp.wBitCount == 16 ? bmp.pData[i] | bmp.pData[i + 1] << 8 : bmp.pData[i]);
+    return out;
+}
+
+// Bottom row blue, blue; top row red, green; each 6-byte row padded to 8.
+const std::string k2x2 = Bytes({0xFF, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0});
+const Units k2x2Pixels{0xF800, 0x07E0, 0x001F, 0x001F};
+
+class ImageTest : public testsupport::DeviceFolderTest {
+protected:
+    void SetUp() override {
+        DeviceFolderTest::SetUp();
+        platform::SetMessageBoxHook([this](const std::u16string& text) {
+            m_messages.push_back(text);
+            return IDOK;
+        });
+    }
+    void TearDown() override {
+        platform::SetMessageBoxHook(nullptr);
+        CImageLoadProc::ClearBitmap(&m_bmp);
+        DeviceFolderTest::TearDown();
+    }
+    std::u16string Put(const std::string& name, const std::string& content) {
+        testsupport::WriteFile(Device() / "Windows" / name, content);
+        return u"\\Windows\\" + std::u16string(name.begin(), name.end());
+    }
+    DWORD Load(const std::string& content, int bUserFlag = 0, WORD wUserValue = 0) {
+        return CImageLoadProc::LoadBitmapW(Put("file", content).c_str(), &m_bmp, bUserFlag,
+                                           wUserValue);
+    }
+
+    _SXBMP m_bmp{};
+    CImageLoadProc m_proc;
+    std::vector<std::u16string> m_messages;
+};
+
+TEST_F(ImageTest, BitmapFilesLoadTopDownWithoutPadding) {
+    std::string shortFile = MakeBmp(2, 2, 24, 16, k2x2);
+    shortFile.resize(shortFile.size() - 4); // loses the top row's green
+    const std::string rows8 = Bytes({1, 2, 3, 0xEE, 4, 5, 6, 0xEE});
+    const std::string rows16 = Bytes({0x34, 0x12, 0xEE, 0xEE, 0xCD, 0xAB, 0xEE, 0xEE});
+    struct Row {
+        const char* what;
+        std::string file;
+        int nBits, nWidth;
+        Units pixels;
+    } table[] = {
+        {"24 bits", MakeBmp(2, 2, 24, 16, k2x2), 16, 2, k2x2Pixels},
+        {"24 bits, no image size", MakeBmp(2, 2, 24, 0, k2x2), 16, 2, k2x2Pixels},
+        {"24 bits at offset 1078", MakeBmp(2, 2, 24, 16, k2x2, 1078), 16, 2, k2x2Pixels},
+        {"short file", shortFile, 16, 2, {0xF800, 0, 0x001F, 0x001F}},
+        {"8 bits", MakeBmp(3, 2, 8, 8, rows8, 54 + 1024), 8, 3, {1, 2, 3, 4, 5, 6}},
+        {"8 bits, no image size", MakeBmp(3, 2, 8, 0, rows8, 1078), 8, 3, {1, 2, 3, 4, 5, 6}},
+        {"16 bits", MakeBmp(1, 2, 16, 8, rows16), 16, 1, {0x1234, 0xABCD}},
+        {"16 bits, no image size", MakeBmp(1, 2, 16, 0, rows16), 16, 1, {0x1234, 0xABCD}},
+        {"PF 8", MakePF(3, 2, 8, Bytes({1, 2, 3, 4, 5, 6})), 8, 3, {1, 2, 3, 4, 5, 6}},
+        {"PF 16", MakePF(1, 2, 16, Bytes({0x34, 0x12, 0xCD, 0xAB})), 16, 1, {0x1234, 0xABCD}},
+        {"short PF", MakePF(2, 2, 8, Bytes({1, 2, 3})), 8, 2, {1, 2, 3, 0}}};
+    for (const Row& row : table) {
+        ASSERT_EQ(Load(row.file, 0, 77), SX_SUCCESS) << row.what;
+        EXPECT_EQ(Pixels(m_bmp), row.pixels) << row.what;
+        EXPECT_EQ(std::tuple(m_bmp.wBitCount, m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.bLoaded),
+                  std::tuple(row.nBits, row.nWidth, 2, 1))
+            << row.what;
+        EXPECT_EQ(m_bmp.dwSize, row.pixels.size() * row.nBits / 8) << row.what;
+        EXPECT_EQ(m_bmp.wUserValue, 0) << "kept only with a non-zero flag";
+    }
+}
+
+TEST_F(ImageTest, UserValuesTravelOnlyWithANonZeroFlagAndAFailedOpenKeepsTheRecord) {
+    ASSERT_EQ(Load(MakeBmp(2, 2, 24, 16, k2x2), -3, 77), SX_SUCCESS);
+    EXPECT_EQ(std::pair(m_bmp.bUserFlag, m_bmp.wUserValue), std::pair(-3, WORD{77}));
+    const BYTE* data = m_bmp.pData;
+    for (LPCWSTR path : {u"\\Windows\\none.bmp", u"\\Windows", static_cast<LPCWSTR>(nullptr)})
+        EXPECT_EQ(CImageLoadProc::LoadBitmapW(path, &m_bmp, 0, 0), SX_E_OPENFILE);
+    EXPECT_EQ(m_bmp.pData, data);
+    EXPECT_EQ(Pixels(m_bmp), k2x2Pixels);
+    EXPECT_EQ(m_bmp.bUserFlag, -3);
+}
+
+TEST_F(ImageTest, OtherDepthsAndSignaturesAreRefusedKeepingTheHeaderRead) {
+    for (auto [file, bits] : {std::pair(MakePF(1, 1, 24, "xxxx"), 24),
+                              {MakePF(1, 1, 0, "x"), 0},
+                              {MakePF(1, 1, 1, "x"), 1},
+                              {MakeBmp(2, 2, 32, 16, k2x2), 32},
+                              {MakeBmp(2, 2, 4, 16, k2x2), 4},
+                              {"GIF89a" + std::string(64, 0), 0}}) {
+        ASSERT_EQ(Load(MakeBmp(2, 2, 24, 16, k2x2), 4, 9), SX_SUCCESS);
+        EXPECT_EQ(Load(file, 1, 1), SX_E_UNSUPPORTED) << bits;
+        EXPECT_EQ(std::tuple(m_bmp.pData, m_bmp.bLoaded, m_bmp.bUserFlag, m_bmp.wBitCount),
+                  std::tuple(nullptr, 0, 0, bits));
+    }
+}
+
+TEST_F(ImageTest, HostileFilesAreRefusedWithoutABuffer) {
+    const fs::path folder = Device() / "Windows" / "malformed";
+    fs::create_directories(folder);
+    fs::copy(SORVIK_MALFORMED_DIR, folder);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::u16string path = platform::DevicePath(entry.path()).value();
+        SCOPED_TRACE(entry.path().filename().string());
+        if (entry.path().extension() == ".pal") {
+            EXPECT_EQ(m_proc.LoadPalette(path.c_str()), nullptr);
+            continue;
+        }
+        ASSERT_EQ(m_proc.CreateBlankBitmap(&m_bmp, 2, 2, 16, 0), SX_SUCCESS);
+        EXPECT_EQ(CImageLoadProc::LoadBitmapW(path.c_str(), &m_bmp, 1, 2), SX_E_UNSUPPORTED);
+        EXPECT_EQ(std::tuple(m_bmp.pData, m_bmp.bLoaded, m_bmp.bUserFlag),
+                  std::tuple(nullptr, 0, 0));
+        ++files;
+    }
+    EXPECT_GE(files, 18);
+    CImageLoadProc::LoadBitmapW(u"\\Windows\\malformed\\bmp-size-beyond-file.bmp", &m_bmp, 0, 0);
+    EXPECT_EQ(std::tuple(m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.dwSize),
+              std::tuple(1000, 1000, 3000000));
+    // A PF bitmap has a palette's signature: its width's low byte becomes the colour count.
+    _SXPALETTE* palette = m_proc.LoadPalette(u"\\Windows\\malformed\\pf-dimensions-overflow.pf");
+    ASSERT_NE(palette, nullptr);
+    EXPECT_EQ(std::tuple(palette->nColors, palette->pColors[0], palette->pColors[255]),
+              std::tuple(256, 0x0100, 0));
+    FreePalette(palette);
+}
+
+class Probe : public CImageLoadProc {
+public:
+    using CImageLoadProc::ConvertToCompatibleBitmap;
+};
+
+TEST_F(ImageTest, TwentyFourBitPaddingIsTakenModulo256AndOtherDepthsAreNotConverted) {
+    // One pixel per row, stride 259: the padding is 256 mod 256 = 0 bytes, so the second row is
+    // read right after the first pixel (red), not a full stride on (green).
+    std::vector<BYTE> raw(518, 0);
+    raw[0] = raw[5] = raw[260] = 0xFF;
+    m_bmp = {518, 24, 1, 2};
+    EXPECT_EQ(Probe::ConvertToCompatibleBitmap(&m_bmp, raw.data()), 0u);
+    EXPECT_EQ(Pixels(m_bmp), (Units{0xF800, 0x001F}));
+    CImageLoadProc::ClearBitmap(&m_bmp);
+    m_bmp = {16, 32, 2, 2};
+    EXPECT_EQ(Probe::ConvertToCompatibleBitmap(&m_bmp, raw.data()), 0u);
+    EXPECT_EQ(std::tuple(m_bmp.pData, m_bmp.bLoaded, m_bmp.wBitCount), std::tuple(nullptr, 0, 32));
+}
+
+TEST_F(ImageTest, ColoursPackIntoSixteenBits) {
+    const BYTE bytes[] = {0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00,
+                          0xFF, 0x07, 0x03, 0x07, 0x56, 0x34, 0x12};
+    for (auto [offset, packed] :
+         {std::pair(0, 0x001F), {3, 0x07E0}, {6, 0xF800}, {9, 0}, {12, 0x11AA}})
+        EXPECT_EQ(CImageLoadProc::SX24RGB16Short(offset, bytes), packed) << offset;
+    for (auto [colour, green, packed] : {std::tuple(0x00FFFFFFu, 6, 0xFFFFu),
+                                         {0x00FFFFFFu, 5, 0xFBFFu},
+                                         {0x00FFFFFFu, 0, 0xFBFFu},
+                                         {RGB(0xFF, 0, 0), 6, 0xF800u},
+                                         {RGB(0, 0, 0xFF), 6, 0x001Fu},
+                                         {RGB(0, 0xFF, 0), 5, 0x03E0u},
+                                         {0xFF000000u, 6, 0u}})
+        EXPECT_EQ(m_proc.SX24RGB16Short(colour, static_cast<BYTE>(green)), packed)
+            << colour << "/" << green;
+    const WORD pixel = (0x80 << 8) | (0x40 << 3) | (0x20 >> 3);
+    for (auto [in, change, out] : {std::tuple(0xFFFF, 10, 0xFFFF),
+                                   {0, -10, 0},
+                                   {0xFFFF, 32767, 0xFFFF},
+                                   {0xFFFF, -32768, 0},
+                                   {0xF800, 8, 0xF841},
+                                   {0x0020, 0, 0},
+                                   {0xFFFF, 0, 0xFFDF},
+                                   {pixel, 0x10, (0x90 << 8) | (0x50 << 3) | 6},
+                                   {pixel, -0x30, (0x50 << 8) | (0x10 << 3)}})
+        EXPECT_EQ(m_proc.SetPixelValue(static_cast<WORD>(in), static_cast<short>(change)), out)
+            << in << "+" << change;
+}
+
+TEST_F(ImageTest, BlankBitmapsAreMadeAt16And8BitsOnly) {
+    for (auto [w, h, bits, result, size, loaded] :
+         {std::tuple(5u, 3u, 16, SX_SUCCESS, 30u, 1),
+          {5u, 3u, 8, SX_SUCCESS, 15u, 1},
+          {4u, 2u, 24, SX_E_UNSUPPORTED, 24u, 0},
+          {4u, 2u, 32, SX_E_UNSUPPORTED, 0u, 0},
+          {0x10000u, 0x10000u, 16, SX_E_NOMEMORY, 0u, 0}}) {
+        m_bmp.bUserFlag = 3;
+        EXPECT_EQ(m_proc.CreateBlankBitmap(&m_bmp, w, h, static_cast<WORD>(bits), 0), result)
+            << bits;
+        EXPECT_EQ(std::tuple(m_bmp.dwSize, m_bmp.bLoaded, m_bmp.pData != nullptr, m_bmp.bUserFlag),
+                  std::tuple(size, loaded, loaded == 1, 0))
+            << w << " x " << h << " at " << bits;
+        if (loaded)
+            m_bmp.pData[size - 1] = 1; // the whole buffer is writable
+    }
+    EXPECT_EQ(CImageLoadProc::ClearBitmap(&m_bmp), 0u);
+    EXPECT_EQ(std::tuple(m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.wBitCount), std::tuple(0, 0, 0));
+}
+
+TEST_F(ImageTest, PalettesHoldTheirColoursInFileOrder) {
+    std::string full = Bytes({'P', 'F', 0});
+    for (int i = 0; i < 256; ++i)
+        testsupport::PutWord(full, static_cast<std::uint16_t>(i * 257));
+    for (auto [file, colours] : {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
+                                           Units{0x1234, 0xF800, 0x001F}),
+                                 {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}},
+                                 {full, Units{0, 257, 255 * 257}}}) {
+        _SXPALETTE* palette = m_proc.LoadPalette(Put("p.pal", file).c_str());
+        ASSERT_NE(palette, nullptr);
+        Units got(palette->pColors, palette->pColors + palette->nColors);
+        if (palette->nColors == 256)
+            got = {got[0], got[1], got[255]};
+        EXPECT_EQ(got, colours);
+        FreePalette(palette);
+    }
+    EXPECT_EQ(m_proc.LoadPalette(nullptr), nullptr);
+    EXPECT_EQ(m_proc.LoadPalette(Put("fp.pal", "FP\1\0\0").c_str()), nullptr)
+        << "read little-endian";
+}
+
+TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecord) {
+    platform::SetFramePacing(false);
+    for (const char* name : {"two.bmp", "small.jpg", "four-colours.gif"}) {
+        const std::string file = name[0] == 't'
+                                     ? MakeBmp(2, 2, 24, 16, k2x2)
+                                     : testsupport::ReadFile(fs::path(SORVIK_PICTURES_DIR) / name);
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CImageLoadProc::LoadJPEG(Put(name, file).c_str(), &dc);
+        ASSERT_NE(bitmap, nullptr) << name;
+        BITMAP bm;
+        ASSERT_TRUE(GetObjectW(bitmap, sizeof bm, &bm));
+        EXPECT_EQ(bm.bmBitsPixel, 24);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
+        if (name[0] == 't')
+            EXPECT_EQ(std::tuple(dc.GetPixel(0, 0), dc.GetPixel(1, 0), dc.GetPixel(0, 1)),
+                      std::tuple(RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)));
+        dc.DeleteDC();
+        EXPECT_TRUE(DeleteObject(bitmap));
+    }
+    CWnd wnd;
+    ASSERT_TRUE(wnd.Create(nullptr, u"w", WS_VISIBLE, RECT{0, 0, 4, 4}, nullptr, 1));
+    m_bmp.bUserFlag = 7;
+    ASSERT_EQ(CImageLoadProc::LoadJPEG2(wnd, u"\\Windows\\two.bmp", &m_bmp), SX_SUCCESS);
+    EXPECT_EQ(Pixels(m_bmp), k2x2Pixels);
+    EXPECT_EQ(std::tuple(m_bmp.bLoaded, m_bmp.bUserFlag, m_bmp.dwWidth), std::tuple(1, 0, 2));
+    EXPECT_EQ(platform::WindowCopyCount(wnd), 1) << "shown on the window on the way";
+    EXPECT_TRUE(m_messages.empty());
+    wnd.DestroyWindow();
+}
+
+TEST_F(ImageTest, FilesTheDecoderCannotReadAreToldAndLeaveNothing) {
+    CWnd wnd;
+    ASSERT_TRUE(wnd.Create(nullptr, u"w", WS_VISIBLE, RECT{0, 0, 4, 4}, nullptr, 1));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    const int live = platform::LiveGdiObjectCount();
+    EXPECT_EQ(CImageLoadProc::LoadJPEG(u"\\Windows\\none.jpg", &dc), nullptr);
+    EXPECT_EQ(CImageLoadProc::LoadJPEG(Put("bad.jpg", std::string(5000, 'B')).c_str(), &dc),
+              nullptr);
+    m_bmp.dwWidth = 99;
+    EXPECT_EQ(CImageLoadProc::LoadJPEG2(wnd, u"\\Windows\\none.jpg", &m_bmp), SX_E_OPENFILE);
+    EXPECT_EQ(m_bmp.dwWidth, 99u) << "left as it was";
+    EXPECT_EQ(CImageLoadProc::LoadJPEG2(wnd, Put("bad.gif", "GIF89a....").c_str(), &m_bmp),
+              SX_E_UNSUPPORTED);
+    EXPECT_EQ(std::pair(m_bmp.dwWidth, m_bmp.pData),
+              std::pair(DWORD{0}, static_cast<BYTE*>(nullptr)));
+    EXPECT_EQ(platform::LiveGdiObjectCount(), live);
+    EXPECT_EQ(m_messages, (std::vector<std::u16string>{u"DII Failed!", u"DII Failed!", u"No File!",
+                                                       u"DII Failed!"}));
+    // The read callback: nothing from the invalid handle, then the file in pieces.
+    char buffer[16];
+    EXPECT_EQ(
+        CImageLoadProc::GetImageData(buffer, 16, reinterpret_cast<LPARAM>(INVALID_HANDLE_VALUE)),
+        0u);
+    HANDLE file = CreateFileW(Put("ten", "0123456789").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    for (auto [wanted, got] : {std::pair(4u, 4u), {16u, 6u}, {16u, 0u}})
+        EXPECT_EQ(CImageLoadProc::GetImageData(buffer, wanted, reinterpret_cast<LPARAM>(file)),
+                  got);
+    EXPECT_EQ(std::string(buffer, 6), "456789");
+    CloseHandle(file);
+    dc.DeleteDC();
+    wnd.DestroyWindow();
+}
+
+} // namespace
