@@ -1,0 +1,125 @@
+#pragma once
+
+#include <ostrel/CPXRegData.h>
+
+#include <platform/Registry.h>
+
+#include <testsupport/DeviceFolder.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+// The store's tests: a device folder whose hive is read and written directly, as whole trees.
+namespace storetest {
+
+const std::u16string kRoot = u"Software\\NorviSoft\\NorviLuncher";
+
+struct Value {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    friend bool operator==(const Value&, const Value&) = default;
+    friend void PrintTo(const Value& v, std::ostream* os) {
+        *os << v.type << ":" << ::testing::PrintToString(v.data);
+    }
+};
+using Values = std::map<std::u16string, Value>;
+using Tree = std::map<std::u16string, Values>; // key path relative to the dumped key
+
+inline Value Dword(int v) {
+    Value value{REG_DWORD, std::vector<BYTE>(4)};
+    std::memcpy(value.data.data(), &v, 4);
+    return value;
+}
+inline Value Text(std::u16string_view s) {
+    Value value{REG_SZ, std::vector<BYTE>((s.size() + 1) * 2, 0)};
+    std::memcpy(value.data.data(), s.data(), s.size() * 2);
+    return value;
+}
+inline std::u16string Number(int n) {
+    const std::string digits = std::to_string(n);
+    return {digits.begin(), digits.end()};
+}
+// "Groups\Groups3" and the like, below the root.
+inline std::u16string Slot(std::u16string_view kind, int n) {
+    return std::u16string(kind) + u"\\" + std::u16string(kind) + Number(n);
+}
+
+inline void DumpInto(HKEY key, const std::u16string& path, Tree& tree) {
+    WCHAR name[512];
+    DWORD nameLen = 512, type = 0, size = 4096;
+    BYTE data[4096];
+    for (DWORD i = 0; RegEnumValueW(key, i, name, &nameLen, &type, data, &size) == ERROR_SUCCESS;
+         ++i, nameLen = 512, size = 4096)
+        tree[path][std::u16string(name, nameLen)] = Value{type, {data, data + size}};
+    tree[path];
+    for (DWORD i = 0; nameLen = 512, RegEnumKeyExW(key, i, name, &nameLen) == ERROR_SUCCESS; ++i) {
+        HKEY sub = nullptr;
+        const std::u16string child(name, nameLen);
+        if (RegOpenKeyExW(key, child.c_str(), &sub) == ERROR_SUCCESS)
+            DumpInto(sub, path.empty() ? child : path + u"\\" + child, tree), RegCloseKey(sub);
+    }
+}
+// The tree below the root; empty when the root does not exist.
+inline Tree Dump(const std::u16string& below = {}) {
+    Tree tree;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, (kRoot + below).c_str(), &key) == ERROR_SUCCESS)
+        DumpInto(key, u"", tree), RegCloseKey(key);
+    return tree;
+}
+
+inline void Set(const std::u16string& slot, const WCHAR* name, const Value& v) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (kRoot + (slot.empty() ? u"" : u"\\") + slot).c_str(), &key);
+    RegSetValueExW(key, name, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+    RegCloseKey(key);
+}
+
+// Text as the store takes it: UTF-16 bytes with the terminator.
+struct Bytes {
+    explicit Bytes(std::u16string s) : text(std::move(s)) {}
+    const BYTE* data() const { return reinterpret_cast<const BYTE*>(text.c_str()); }
+    int count() const { return static_cast<int>((text.size() + 1) * 2); }
+    std::u16string text;
+};
+
+class StoreTest : public testsupport::DeviceFolderTest {
+protected:
+    // A store past its first start; an existing Windows folder keeps the platform from
+    // filling it from the host.
+    void SetUp() override {
+        DeviceFolderTest::SetUp();
+        std::filesystem::create_directories(Device() / "Windows" / "Favorites");
+        CPXRegData().InitRegistry();
+    }
+    static void StoreProgram(int slot, std::u16string_view name, int group = 0) {
+        Set(Slot(u"EXEs", slot), u"IconName", Text(name));
+        Set(Slot(u"EXEs", slot), u"IconPath",
+            Text(u"\\Windows\\" + std::u16string(name) + u".exe"));
+        Set(Slot(u"EXEs", slot), u"GroupPosition", Dword(group));
+    }
+    static void StoreGroup(int slot, std::u16string_view name, int count = 0) {
+        Set(Slot(u"Groups", slot), u"GroupName", Text(name));
+        Set(Slot(u"Groups", slot), u"IconCount", Dword(count));
+    }
+    void Favorite(const std::string& relative) {
+        testsupport::WriteFile(Device() / "Windows" / "Favorites" / relative,
+                               "[InternetShortcut]\nURL=https://example.org/\n");
+    }
+    static void ShowFavorites(int groupSlot) {
+        Set(u"", u"CheckFavorite", Dword(1));
+        Set(u"", u"FavoritePK", Dword(groupSlot));
+    }
+    template <typename List> static std::vector<int> Keys(List& list) {
+        std::vector<int> keys;
+        for (int i = 0; i < list.m_List.GetCount(); ++i)
+            keys.push_back(list.GetIcon(i).PK);
+        return keys;
+    }
+};
+
+} // namespace storetest
