@@ -1,3 +1,8 @@
+// The session extension records a staged copy's changes; the system's SQLite is built with it,
+// and its header declares it only when asked.
+#define SQLITE_ENABLE_SESSION 1
+#define SQLITE_ENABLE_PREUPDATE_HOOK 1
+
 #include "registry/Hive.h"
 
 #include "core/Text.h"
@@ -5,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,7 +41,15 @@ CREATE UNIQUE INDEX vals_by_name ON vals(key, folded);
 )sql";
 
 std::string Folded(std::u16string_view name) {
-    return ToUtf8(FoldCase(name));
+    // Plain ASCII, as every name the launcher uses is, folds without the Unicode tables.
+    std::string folded(name.size(), '\0');
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c >= 0x80)
+            return ToUtf8(FoldCase(name));
+        folded[i] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c);
+    }
+    return folded;
 }
 
 bool IsDamage(int rc) {
@@ -142,8 +156,14 @@ bool CreateHive(const fs::path& file) {
 class Hive::WriteScope {
 public:
     explicit WriteScope(Hive& hive) : m_hive(hive) {
-        m_nested = !sqlite3_get_autocommit(hive.m_db);
-        m_status = hive.Exec(m_nested ? "SAVEPOINT reg_write" : "BEGIN IMMEDIATE");
+        if (hive.m_batch) {
+            m_status = hive.HoldWriteLock();
+            m_nested = true;
+            if (m_status == ERROR_SUCCESS)
+                m_status = hive.Exec("SAVEPOINT reg_write");
+        } else {
+            m_status = hive.Exec("BEGIN IMMEDIATE");
+        }
     }
     ~WriteScope() {
         if (m_status == ERROR_SUCCESS && !m_done)
@@ -152,6 +172,13 @@ public:
     LONG Status() const { return m_status; }
     LONG Finish(bool commit) {
         m_done = true;
+        if (!commit) {
+            // What the cache learnt inside is undone with it; a staged copy's record of
+            // changes would no longer match it.
+            m_hive.m_cache.Clear();
+            if (m_hive.m_session)
+                m_hive.m_stagedStatus = ERROR_ACCESS_DENIED;
+        }
         if (m_nested) {
             if (!commit)
                 Execute(m_hive.m_db, "ROLLBACK TO reg_write");
@@ -234,7 +261,42 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
 Hive::Hive(sqlite3* db, fs::path folder) : m_db(db), m_folder(std::move(folder)) {}
 
 Hive::~Hive() {
+    m_session.reset();
+    for (sqlite3_stmt* statement : m_statements)
+        sqlite3_finalize(statement);
     sqlite3_close(m_db);
+}
+
+void Hive::SessionDeleter::operator()(sqlite3_session* session) const {
+    sqlite3session_delete(session);
+}
+
+Statement Hive::Use(Sql sql) {
+    static constexpr std::array<const char*, static_cast<std::size_t>(Sql::Count)> kText{
+        "SELECT 1 FROM keys WHERE id = ?1",
+        "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2",
+        "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)",
+        // No row: the key is gone; a row without an id: the key has no such value.
+        "SELECT v.id, v.type, v.data FROM (SELECT 1) LEFT JOIN vals v "
+        "ON v.key = ?1 AND v.folded = ?2 WHERE ?1 = 0 OR EXISTS(SELECT 1 FROM keys WHERE id = ?1)",
+        "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+        "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data",
+        "DELETE FROM vals WHERE key = ?1 AND folded = ?2",
+        // UNION (not UNION ALL) so that a damaged parent chain cannot loop.
+        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
+        "ON k.parent = t.id) DELETE FROM vals WHERE key IN tree",
+        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
+        "ON k.parent = t.id) DELETE FROM keys WHERE id IN tree",
+        "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2",
+        "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+        "PRAGMA data_version",
+    };
+    const auto index = static_cast<std::size_t>(sql);
+    sqlite3_stmt*& slot = m_statements[index];
+    int rc = SQLITE_OK;
+    if (!slot)
+        rc = sqlite3_prepare_v3(m_db, kText[index], -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr);
+    return Statement(slot, rc);
 }
 
 bool Hive::RefreshBackup() {
@@ -295,49 +357,100 @@ LONG Hive::Exec(const char* sql) {
     return rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
 }
 
+std::int64_t Hive::DataVersion() {
+    Statement s = Use(Sql::DataVersion);
+    return s.Step() == SQLITE_ROW ? s.Int(0) : -1;
+}
+
 LONG Hive::KeyExists(std::int64_t key) {
-    if (key == kRootKey)
+    if (key == kRootKey || (Cached() && m_cache.KnownKey(key)))
         return ERROR_SUCCESS;
-    Statement s(m_db, "SELECT 1 FROM keys WHERE id = ?1");
+    Statement s = Use(Sql::KeyExists);
     int rc = s.Bind(1, key).Step();
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
+        if (Cached())
+            m_cache.AddKey(key);
         return ERROR_SUCCESS;
+    }
     return rc == SQLITE_DONE ? ERROR_KEY_DELETED : Fail(rc);
+}
+
+LONG Hive::FindChild(std::int64_t parent, const std::string& folded, std::int64_t& child,
+                     bool& found) {
+    if (Cached()) {
+        if (auto known = m_cache.Child(parent, folded)) {
+            child = *known;
+            found = true;
+            return ERROR_SUCCESS;
+        }
+    }
+    Statement find = Use(Sql::FindChild);
+    int rc = find.Bind(1, parent).Bind(2, folded).Step();
+    found = rc == SQLITE_ROW;
+    if (found) {
+        child = find.Int(0);
+        if (Cached())
+            m_cache.AddChild(parent, folded, child);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
 }
 
 LONG Hive::OpenPath(std::int64_t base, std::span<const std::u16string> parts, bool create,
                     std::int64_t& result, bool& created) {
     created = false;
-    std::optional<WriteScope> scope;
-    if (create) {
-        scope.emplace(*this);
-        if (scope->Status() != ERROR_SUCCESS)
-            return scope->Status();
-    }
-    auto finish = [&](LONG status) { return scope ? scope->End(status) : status; };
+    std::vector<std::string> folded;
+    folded.reserve(parts.size());
+    for (const auto& part : parts)
+        folded.push_back(Folded(part));
+    // A key that exists is found by reading alone.
     LONG status = KeyExists(base);
     if (status != ERROR_SUCCESS)
-        return finish(status);
+        return status;
     std::int64_t current = base;
-    for (const auto& part : parts) {
-        Statement find(m_db, "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2");
-        int rc = find.Bind(1, current).Bind(2, Folded(part)).Step();
-        if (rc == SQLITE_ROW) {
-            current = find.Int(0);
+    std::size_t found = 0;
+    for (; found < parts.size(); ++found) {
+        bool exists = false;
+        status = FindChild(current, folded[found], current, exists);
+        if (status != ERROR_SUCCESS)
+            return status;
+        if (!exists)
+            break;
+    }
+    if (found == parts.size()) {
+        result = current;
+        return ERROR_SUCCESS;
+    }
+    if (!create)
+        return ERROR_FILE_NOT_FOUND;
+
+    // Under the write lock the path is walked again: another program may have changed it.
+    WriteScope scope(*this);
+    if (scope.Status() != ERROR_SUCCESS)
+        return scope.Status();
+    status = KeyExists(base);
+    if (status != ERROR_SUCCESS)
+        return scope.End(status);
+    current = base;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        bool exists = false;
+        status = FindChild(current, folded[i], current, exists);
+        if (status != ERROR_SUCCESS)
+            return scope.End(status);
+        if (exists)
             continue;
-        }
+        Statement insert = Use(Sql::InsertKey);
+        const std::string name = ToUtf8(parts[i]);
+        int rc = insert.Bind(1, current).Bind(2, name).Bind(3, folded[i]).Step();
         if (rc != SQLITE_DONE)
-            return finish(Fail(rc));
-        if (!create)
-            return finish(ERROR_FILE_NOT_FOUND);
-        Statement insert(m_db, "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)");
-        rc = insert.Bind(1, current).Bind(2, ToUtf8(part)).Bind(3, Folded(part)).Step();
-        if (rc != SQLITE_DONE)
-            return finish(Fail(rc));
+            return scope.End(Fail(rc));
+        const std::int64_t parent = current;
         current = sqlite3_last_insert_rowid(m_db);
+        if (Cached())
+            m_cache.AddChild(parent, folded[i], current);
         created = true;
     }
-    status = finish(ERROR_SUCCESS);
+    status = scope.End(ERROR_SUCCESS);
     if (status == ERROR_SUCCESS)
         result = current;
     else
@@ -345,37 +458,64 @@ LONG Hive::OpenPath(std::int64_t base, std::span<const std::u16string> parts, bo
     return status;
 }
 
-LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, LPBYTE data,
-                      LPDWORD size) {
-    LONG status = KeyExists(key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    Statement s(m_db, "SELECT type, data FROM vals WHERE key = ?1 AND folded = ?2");
-    int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
+template <class Reader>
+LONG Hive::WithValue(std::int64_t key, const std::string& folded, Reader use) {
+    if (Cached()) {
+        if (const HiveCache::Value* known = m_cache.FindValue(key, folded)) {
+            use(known->present, known->type, std::span<const BYTE>(known->data));
+            return ERROR_SUCCESS;
+        }
+    }
+    Statement s = Use(Sql::Value);
+    int rc = s.Bind(1, key).Bind(2, folded).Step();
     if (rc == SQLITE_DONE)
-        return ERROR_FILE_NOT_FOUND;
+        return ERROR_KEY_DELETED;
     if (rc != SQLITE_ROW)
         return Fail(rc);
-    if (!ValueRowFits(s, 0, 1))
-        return Damage();
-    const auto bytes = s.Blob(1);
-    if (bytes.size() > 0xFFFFFFFFu)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    if (type)
-        *type = static_cast<DWORD>(s.Int(0));
-    if (!data) {
-        if (size)
-            *size = static_cast<DWORD>(bytes.size());
+    if (s.Type(0) == SQLITE_NULL) {
+        if (Cached())
+            m_cache.PutAbsent(key, folded);
+        use(false, DWORD{0}, std::span<const BYTE>());
         return ERROR_SUCCESS;
     }
-    if (bytes.size() > *size) {
-        *size = static_cast<DWORD>(bytes.size());
-        return ERROR_MORE_DATA;
-    }
-    if (!bytes.empty())
-        std::memcpy(data, bytes.data(), bytes.size());
-    *size = static_cast<DWORD>(bytes.size());
+    if (!ValueRowFits(s, 1, 2))
+        return Damage();
+    const auto type = static_cast<DWORD>(s.Int(1));
+    const auto bytes = s.Blob(2);
+    if (bytes.size() > 0xFFFFFFFFu)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    if (Cached())
+        m_cache.PutValue(key, folded, type, bytes);
+    use(true, type, bytes);
     return ERROR_SUCCESS;
+}
+
+LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, LPBYTE data,
+                      LPDWORD size) {
+    LONG result = ERROR_SUCCESS;
+    LONG status = WithValue(key, Folded(name),
+                            [&](bool present, DWORD storedType, std::span<const BYTE> bytes) {
+                                if (!present) {
+                                    result = ERROR_FILE_NOT_FOUND;
+                                    return;
+                                }
+                                if (type)
+                                    *type = storedType;
+                                if (!data) {
+                                    if (size)
+                                        *size = static_cast<DWORD>(bytes.size());
+                                    return;
+                                }
+                                if (bytes.size() > *size) {
+                                    *size = static_cast<DWORD>(bytes.size());
+                                    result = ERROR_MORE_DATA;
+                                    return;
+                                }
+                                if (!bytes.empty())
+                                    std::memcpy(data, bytes.data(), bytes.size());
+                                *size = static_cast<DWORD>(bytes.size());
+                            });
+    return status == ERROR_SUCCESS ? result : status;
 }
 
 template <class Write> LONG Hive::WriteInKey(std::int64_t key, Write write) {
@@ -388,29 +528,46 @@ template <class Write> LONG Hive::WriteInKey(std::int64_t key, Write write) {
 
 LONG Hive::SetValue(std::int64_t key, std::u16string_view name, DWORD type,
                     std::span<const BYTE> data) {
+    const std::string folded = Folded(name);
+    // A value written as it already is costs nothing: no lock, no page, no sync.
+    bool same = false;
+    LONG status = WithValue(key, folded, [&](bool present, DWORD storedType, auto bytes) {
+        same = present && storedType == type && std::ranges::equal(bytes, data);
+    });
+    if (status != ERROR_SUCCESS || same)
+        return status;
     return WriteInKey(key, [&] {
-        // Writing a value as it already is changes no page, so it costs no sync.
-        Statement s(m_db,
-                    "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-                    "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
-                    "data = excluded.data "
-                    "WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
+        Statement s = Use(Sql::SetValue);
+        const std::string display = ToUtf8(name);
         int rc = s.Bind(1, key)
-                     .Bind(2, ToUtf8(name))
-                     .Bind(3, Folded(name))
+                     .Bind(2, display)
+                     .Bind(3, folded)
                      .Bind(4, static_cast<std::int64_t>(type))
                      .BindBlob(5, data)
                      .Step();
-        return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
+        if (rc != SQLITE_DONE)
+            return Fail(rc);
+        if (Cached())
+            m_cache.PutValue(key, folded, type, data);
+        return ERROR_SUCCESS;
     });
 }
 
 LONG Hive::DeleteValue(std::int64_t key, std::u16string_view name) {
+    const std::string folded = Folded(name);
+    bool present = false;
+    LONG status = WithValue(key, folded, [&](bool stored, DWORD, auto) { present = stored; });
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!present)
+        return ERROR_FILE_NOT_FOUND;
     return WriteInKey(key, [&] {
-        Statement s(m_db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
-        int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
+        Statement s = Use(Sql::DeleteValue);
+        int rc = s.Bind(1, key).Bind(2, folded).Step();
         if (rc != SQLITE_DONE)
             return Fail(rc);
+        if (Cached())
+            m_cache.PutAbsent(key, folded);
         return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
@@ -419,14 +576,9 @@ LONG Hive::DeleteTree(std::int64_t key) {
     if (key == kRootKey)
         return ERROR_ACCESS_DENIED;
     return WriteInKey(key, [&] {
-        // UNION (not UNION ALL) so that a damaged parent chain cannot loop.
-        constexpr const char* kTree =
-            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
-            "ON k.parent = t.id) ";
-        for (const char* tail :
-             {"DELETE FROM vals WHERE key IN tree", "DELETE FROM keys WHERE id IN tree"}) {
-            std::string sql = std::string(kTree) + tail;
-            Statement s(m_db, sql.c_str());
+        m_cache.Clear();
+        for (Sql sql : {Sql::DeleteTreeValues, Sql::DeleteTreeKeys}) {
+            Statement s = Use(sql);
             int rc = s.Bind(1, key).Step();
             if (rc != SQLITE_DONE)
                 return Fail(rc);
@@ -439,7 +591,7 @@ LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
+    Statement s = Use(Sql::EnumKey);
     int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
@@ -454,8 +606,7 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db,
-                "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
+    Statement s = Use(Sql::EnumValue);
     int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
@@ -482,20 +633,111 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
 }
 
 LONG Hive::Begin() {
-    return Exec("BEGIN IMMEDIATE");
+    if (m_batch)
+        return ERROR_ACCESS_DENIED;
+    LONG status = Exec("BEGIN DEFERRED");
+    m_batch = status == ERROR_SUCCESS;
+    return status;
+}
+
+LONG Hive::HoldWriteLock() {
+    if (m_batchWrites || m_batchStatus != ERROR_SUCCESS)
+        return m_batchStatus;
+    // SQLite would refuse at once to turn a snapshot into a writer while another program
+    // writes; so the snapshot is let go, the lock waited for, and what was learnt kept only
+    // when nobody wrote in between.
+    const bool reading = sqlite3_txn_state(m_db, "main") == SQLITE_TXN_READ;
+    const std::int64_t seen = reading ? DataVersion() : -1;
+    Execute(m_db, "COMMIT");
+    LONG status = Exec("BEGIN IMMEDIATE");
+    if (status != ERROR_SUCCESS) {
+        // The transaction goes on for reads; its writes all fail, and so does its Commit.
+        m_batchStatus = status;
+        Execute(m_db, "BEGIN DEFERRED");
+        return status;
+    }
+    if (!reading || DataVersion() != seen)
+        m_cache.Clear();
+    m_batchWrites = true;
+    return ERROR_SUCCESS;
+}
+
+void Hive::EndTransaction() {
+    m_batch = false;
+    m_batchWrites = false;
+    m_batchStatus = ERROR_SUCCESS;
+    m_cache.Clear();
 }
 
 LONG Hive::Commit() {
-    return Exec("COMMIT");
+    if (!m_batch)
+        return ERROR_INVALID_HANDLE;
+    LONG status = m_batchStatus;
+    if (status == ERROR_SUCCESS)
+        status = Exec("COMMIT");
+    if (!sqlite3_get_autocommit(m_db))
+        Execute(m_db, "ROLLBACK");
+    EndTransaction();
+    return status;
 }
 
 void Hive::Rollback() {
     if (!sqlite3_get_autocommit(m_db))
         Execute(m_db, "ROLLBACK");
+    EndTransaction();
 }
 
-bool Hive::InTransaction() const {
-    return !sqlite3_get_autocommit(m_db);
+std::unique_ptr<Hive> Hive::Stage(LONG& error) {
+    // An empty name is a private temporary file that goes with the connection.
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2("", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_backup* copy = sqlite3_backup_init(db, "main", m_db, "main");
+        rc = copy ? sqlite3_backup_step(copy, -1) : sqlite3_errcode(db);
+        int finish = sqlite3_backup_finish(copy);
+        rc = rc == SQLITE_DONE ? finish : rc;
+    }
+    sqlite3_session* session = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3session_create(db, "main", &session);
+    if (rc == SQLITE_OK)
+        rc = sqlite3session_attach(session, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3session_delete(session);
+        sqlite3_close(db);
+        error = Fail(rc);
+        return nullptr;
+    }
+    auto staged = std::unique_ptr<Hive>(new Hive(db, m_folder));
+    staged->m_session.reset(session);
+    error = ERROR_SUCCESS;
+    return staged;
+}
+
+LONG Hive::ApplyStaged(Hive& staged) {
+    if (!staged.m_session)
+        return ERROR_INVALID_HANDLE;
+    if (staged.m_stagedStatus != ERROR_SUCCESS)
+        return staged.m_stagedStatus;
+    int bytes = 0;
+    void* changes = nullptr;
+    int rc = sqlite3session_changeset(staged.m_session.get(), &bytes, &changes);
+    std::unique_ptr<void, decltype(&sqlite3_free)> owned(changes, &sqlite3_free);
+    if (rc != SQLITE_OK)
+        return Fail(rc);
+    if (bytes == 0)
+        return ERROR_SUCCESS;
+    WriteScope scope(*this);
+    if (scope.Status() != ERROR_SUCCESS)
+        return scope.Status();
+    // A row another program changed, or one it added where ours goes, stops the whole copy.
+    auto refuse = +[](void*, int, sqlite3_changeset_iter*) { return SQLITE_CHANGESET_ABORT; };
+    rc = sqlite3changeset_apply(m_db, bytes, changes, nullptr, refuse, nullptr);
+    if (rc == SQLITE_ABORT)
+        return scope.End(ERROR_TRANSACTIONAL_CONFLICT);
+    m_cache.Clear();
+    return scope.End(rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc));
 }
 
 } // namespace platform::detail
