@@ -204,7 +204,7 @@ LONG Written(LONG status) {
                                               Hive::FileIn(s.folder).string() + ": " + reason + ".";
     }
     if (hook)
-        hook(message);
+        hook(platform::detail::FromUtf8(message));
     return status;
 }
 
@@ -358,6 +358,10 @@ std::string RegistryProblem() {
     LONG status;
     Acquire(s, status);
     return s.problem;
+}
+
+std::u16string RegistryProblemText() {
+    return detail::FromUtf8(RegistryProblem());
 }
 
 void CloseRegistry() {

@@ -59,6 +59,8 @@ namespace platform {
 // Empty while the hive can be used; otherwise the message that names the damaged file and the
 // kept copy. Programs check it at start and stop with the message.
 PLATFORM_EXPORT std::string RegistryProblem();
+// The same as the device's text, for a message box.
+PLATFORM_EXPORT std::u16string RegistryProblemText();
 
 // Puts registry.db.bak back in place of registry.db, keeping the file it replaces (with its
 // journal) as registry.db.damaged-<timestamp>. The message says what was done, or why not.
@@ -104,7 +106,7 @@ private:
 // disk full, the key deleted by another program, the file damaged), with a message naming
 // the file and the reason; not for a caller's bad arguments. Runs on the writing thread
 // after the registry has let go of its lock.
-using RegistryWriteFailureHook = std::function<void(const std::string& message)>;
+using RegistryWriteFailureHook = std::function<void(const std::u16string& message)>;
 PLATFORM_EXPORT void SetRegistryWriteFailureHook(RegistryWriteFailureHook hook);
 
 // All-or-nothing group of registry calls: every Reg* call of this process made while it is
