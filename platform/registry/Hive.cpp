@@ -155,7 +155,7 @@ bool CreateHive(const fs::path& file) {
 // Every write runs in its own immediate transaction, or in a savepoint inside the caller's.
 class Hive::WriteScope {
 public:
-    explicit WriteScope(Hive& hive) : m_hive(hive) {
+    explicit WriteScope(Hive& hive) : m_hive(hive), m_changes(sqlite3_total_changes64(hive.m_db)) {
         if (hive.m_batch) {
             m_status = hive.HoldWriteLock();
             m_nested = true;
@@ -172,7 +172,7 @@ public:
     LONG Status() const { return m_status; }
     LONG Finish(bool commit) {
         m_done = true;
-        if (!commit) {
+        if (!commit && sqlite3_total_changes64(m_hive.m_db) != m_changes) {
             // What the cache learnt inside is undone with it; a staged copy's record of
             // changes would no longer match it.
             m_hive.m_cache.Clear();
@@ -190,13 +190,21 @@ public:
         return ERROR_SUCCESS;
     }
     // Commits when status is success, else rolls back; returns status or the commit's error.
+    // In a transaction, a write the hive could not store fails the whole transaction.
     LONG End(LONG status) {
         LONG end = Finish(status == ERROR_SUCCESS);
-        return status == ERROR_SUCCESS ? end : status;
+        if (status == ERROR_SUCCESS)
+            status = end;
+        if (m_hive.m_batch && m_hive.m_batchStatus == ERROR_SUCCESS &&
+            (status == ERROR_ACCESS_DENIED || status == ERROR_NOT_ENOUGH_MEMORY ||
+             status == ERROR_BADDB))
+            m_hive.m_batchStatus = status;
+        return status;
     }
 
 private:
     Hive& m_hive;
+    const sqlite3_int64 m_changes;
     bool m_nested = false;
     bool m_done = false;
     LONG m_status = ERROR_SUCCESS;
@@ -698,6 +706,14 @@ std::unique_ptr<Hive> Hive::Stage(LONG& error) {
         int finish = sqlite3_backup_finish(copy);
         rc = rc == SQLITE_DONE ? finish : rc;
     }
+    // Rows the copy adds take ids far above any that other programs add meanwhile, so that
+    // putting them in place meets no row of theirs.
+    if (rc == SQLITE_OK)
+        rc = Execute(db, "INSERT INTO sqlite_sequence(name, seq) SELECT t.name, 0 FROM "
+                         "(SELECT 'keys' AS name UNION SELECT 'vals') t WHERE t.name NOT IN "
+                         "(SELECT name FROM sqlite_sequence); "
+                         "UPDATE sqlite_sequence SET seq = seq + 4294967296 "
+                         "WHERE name IN ('keys', 'vals')");
     sqlite3_session* session = nullptr;
     if (rc == SQLITE_OK)
         rc = sqlite3session_create(db, "main", &session);

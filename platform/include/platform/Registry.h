@@ -131,7 +131,8 @@ public:
 
     // ERROR_SUCCESS when the transaction began.
     LONG Status() const { return m_status; }
-    // A failed write inside makes Commit fail too, storing nothing.
+    // A write inside that the hive could not store (not a bad argument) makes Commit fail
+    // too, storing nothing.
     LONG Commit();
 
 private:
