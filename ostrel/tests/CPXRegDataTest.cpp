@@ -1,6 +1,6 @@
 #include <ostrel/CPXRegData.h>
 
-#include "StoreDump.h"
+#include <testsupport/StoreDump.h>
 
 #include <testsupport/DeviceFolder.h>
 

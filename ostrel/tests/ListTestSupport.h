@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StoreDump.h"
+#include <testsupport/StoreDump.h>
 
 #include <ostrel/CPXRegData.h>
 
