@@ -1,11 +1,10 @@
-// The session extension records a staged copy's changes; the system's SQLite is built with it,
-// and its header declares it only when asked.
-#define SQLITE_ENABLE_SESSION 1
-#define SQLITE_ENABLE_PREUPDATE_HOOK 1
-
 #include "registry/Hive.h"
 
 #include "core/Text.h"
+#include "registry/HiveChanges.h"
+#include "registry/HiveFile.h"
+#include "registry/HiveStatements.h"
+#include "registry/HiveWriteScope.h"
 #include "registry/SqlStatement.h"
 
 #include <sqlite3.h>
@@ -25,20 +24,9 @@ namespace platform::detail {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
-constexpr std::int64_t kFormatVersion = 1;
-
-constexpr const char* kSchema = R"sql(
-CREATE TABLE tovalo_hive(version INTEGER NOT NULL);
-INSERT INTO tovalo_hive VALUES(1);
-CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,
-                  name TEXT NOT NULL, folded TEXT NOT NULL);
-CREATE UNIQUE INDEX keys_by_name ON keys(parent, folded);
-CREATE TABLE vals(id INTEGER PRIMARY KEY AUTOINCREMENT, key INTEGER NOT NULL,
-                  name TEXT NOT NULL, folded TEXT NOT NULL, type INTEGER NOT NULL,
-                  data BLOB NOT NULL);
-CREATE UNIQUE INDEX vals_by_name ON vals(key, folded);
-)sql";
+int Execute(sqlite3* db, const char* sql) {
+    return HiveFile::Execute(db, sql);
+}
 
 std::string Folded(std::u16string_view name) {
     // Plain ASCII, as every name the launcher uses is, folds without the Unicode tables.
@@ -52,72 +40,6 @@ std::string Folded(std::u16string_view name) {
     return folded;
 }
 
-bool IsDamage(int rc) {
-    int primary = rc & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
-// A file of our own making: created owner-only, then filled by SQLite.
-bool CreateEmptyOwnerFile(const fs::path& file) {
-    int fd = ::open(file.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-void RemoveWithSidecars(const fs::path& file) {
-    std::error_code ec;
-    fs::remove(file, ec);
-    fs::remove(file.string() + "-wal", ec);
-    fs::remove(file.string() + "-shm", ec);
-}
-
-sqlite3* OpenConnection(const fs::path& file, int& rc) {
-    sqlite3* db = nullptr;
-    rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        return nullptr;
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
-    return db;
-}
-
-// Checks a connection's file without writing to it: SQLite's own check, then our schema.
-int CheckSound(sqlite3* db) {
-    {
-        Statement check(db, "PRAGMA quick_check");
-        int rc = check.Step();
-        if (rc != SQLITE_ROW)
-            return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
-        if (check.Text(0) != "ok")
-            return SQLITE_CORRUPT;
-    }
-    std::set<std::string> names;
-    {
-        Statement schema(db, "SELECT name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
-        int rc;
-        while ((rc = schema.Step()) == SQLITE_ROW)
-            names.insert(schema.Text(0));
-        if (rc != SQLITE_DONE)
-            return rc;
-    }
-    const std::set<std::string> expected{"tovalo_hive", "keys", "keys_by_name", "vals",
-                                         "vals_by_name"};
-    if (names != expected)
-        return SQLITE_NOTADB;
-    Statement version(db, "SELECT version FROM tovalo_hive");
-    if (version.Step() != SQLITE_ROW || version.Int(0) != kFormatVersion)
-        return SQLITE_NOTADB;
-    Statement keys(db, "SELECT id, parent, name, folded FROM keys LIMIT 0");
-    Statement vals(db, "SELECT id, key, name, folded, type, data FROM vals LIMIT 0");
-    if (!keys.Ok() || !vals.Ok())
-        return SQLITE_NOTADB;
-    return SQLITE_OK;
-}
-
 // A value row as our writes make it: a type that is a 32-bit number and data stored as a blob.
 // Anything else (text data, whose character count is not its byte count, say) is damage.
 bool ValueRowFits(const Statement& s, int typeColumn, int dataColumn) {
@@ -127,88 +49,7 @@ bool ValueRowFits(const Statement& s, int typeColumn, int dataColumn) {
     return type >= 0 && type <= 0xFFFFFFFF;
 }
 
-int Execute(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-}
-
-// Builds a new hive beside the final name and links it into place, so that another
-// process never sees a half-made file; the loser of a race keeps the winner's file.
-bool CreateHive(const fs::path& file) {
-    fs::path temp = file.string() + ".new-" + std::to_string(::getpid());
-    RemoveWithSidecars(temp);
-    if (!CreateEmptyOwnerFile(temp))
-        return false;
-    int rc;
-    sqlite3* db = OpenConnection(temp, rc);
-    bool ok = db && Execute(db, "PRAGMA journal_mode=WAL") == SQLITE_OK &&
-              Execute(db, "BEGIN") == SQLITE_OK && Execute(db, kSchema) == SQLITE_OK &&
-              Execute(db, "COMMIT") == SQLITE_OK;
-    sqlite3_close(db);
-    if (ok && ::link(temp.c_str(), file.c_str()) != 0 && errno != EEXIST)
-        ok = false;
-    RemoveWithSidecars(temp);
-    return ok;
-}
-
 } // namespace
-
-// Every write runs in its own immediate transaction, or in a savepoint inside the caller's.
-class Hive::WriteScope {
-public:
-    explicit WriteScope(Hive& hive) : m_hive(hive), m_changes(sqlite3_total_changes64(hive.m_db)) {
-        if (hive.m_batch) {
-            m_status = hive.HoldWriteLock();
-            m_nested = true;
-            if (m_status == ERROR_SUCCESS)
-                m_status = hive.Exec("SAVEPOINT reg_write");
-        } else {
-            m_status = hive.Exec("BEGIN IMMEDIATE");
-        }
-    }
-    ~WriteScope() {
-        if (m_status == ERROR_SUCCESS && !m_done)
-            Finish(false);
-    }
-    LONG Status() const { return m_status; }
-    LONG Finish(bool commit) {
-        m_done = true;
-        if (!commit && sqlite3_total_changes64(m_hive.m_db) != m_changes) {
-            // What the cache learnt inside is undone with it; a staged copy's record of
-            // changes would no longer match it.
-            m_hive.m_cache.Clear();
-            if (m_hive.m_session)
-                m_hive.m_stagedStatus = ERROR_ACCESS_DENIED;
-        }
-        if (m_nested) {
-            if (!commit)
-                Execute(m_hive.m_db, "ROLLBACK TO reg_write");
-            return m_hive.Exec("RELEASE reg_write");
-        }
-        if (commit)
-            return m_hive.Exec("COMMIT");
-        Execute(m_hive.m_db, "ROLLBACK");
-        return ERROR_SUCCESS;
-    }
-    // Commits when status is success, else rolls back; returns status or the commit's error.
-    // In a transaction, a write the hive could not store fails the whole transaction.
-    LONG End(LONG status) {
-        LONG end = Finish(status == ERROR_SUCCESS);
-        if (status == ERROR_SUCCESS)
-            status = end;
-        if (m_hive.m_batch && m_hive.m_batchStatus == ERROR_SUCCESS &&
-            (status == ERROR_ACCESS_DENIED || status == ERROR_NOT_ENOUGH_MEMORY ||
-             status == ERROR_BADDB))
-            m_hive.m_batchStatus = status;
-        return status;
-    }
-
-private:
-    Hive& m_hive;
-    const sqlite3_int64 m_changes;
-    bool m_nested = false;
-    bool m_done = false;
-    LONG m_status = ERROR_SUCCESS;
-};
 
 fs::path Hive::FileIn(const fs::path& folder) {
     return folder / "registry.db";
@@ -226,10 +67,10 @@ std::string Hive::DamageMessage(const fs::path& folder) {
 
 bool Hive::IsSound(const fs::path& file) {
     int rc;
-    sqlite3* db = OpenConnection(file, rc);
+    sqlite3* db = HiveFile::Connect(file, rc);
     if (!db)
         return false;
-    rc = CheckSound(db);
+    rc = HiveFile::CheckSound(db);
     sqlite3_close(db);
     return rc == SQLITE_OK;
 }
@@ -237,25 +78,27 @@ bool Hive::IsSound(const fs::path& file) {
 std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::string& problem) {
     fs::path file = FileIn(folder);
     std::error_code ec;
-    if (!fs::exists(file, ec) && !CreateHive(file)) {
+    if (!fs::exists(file, ec) && !HiveFile::Create(file)) {
         error = ERROR_ACCESS_DENIED;
         problem = "Tovalo: cannot create the registry file " + file.string();
         return nullptr;
     }
     int rc;
-    sqlite3* db = OpenConnection(file, rc);
+    sqlite3* db = HiveFile::Connect(file, rc);
     if (db)
-        rc = CheckSound(db);
+        rc = HiveFile::CheckOnOpen(db, file);
     if (rc == SQLITE_OK) {
         // A sound hive of ours: journal mode and durability are ours to set.
         rc = Execute(db, "PRAGMA journal_mode=WAL");
         if (rc == SQLITE_OK)
             rc = Execute(db, "PRAGMA synchronous=FULL");
-        if (rc == SQLITE_OK)
+        if (rc == SQLITE_OK) {
+            HiveFile::RememberSound(file);
             return std::unique_ptr<Hive>(new Hive(db, folder));
+        }
     }
     sqlite3_close(db);
-    if (IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
+    if (HiveFile::IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
         error = ERROR_BADDB;
         problem = DamageMessage(folder);
     } else {
@@ -266,45 +109,17 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
     return nullptr;
 }
 
-Hive::Hive(sqlite3* db, fs::path folder) : m_db(db), m_folder(std::move(folder)) {}
+Hive::Hive(sqlite3* db, fs::path folder)
+    : m_db(db), m_folder(std::move(folder)), m_statements(std::make_unique<HiveStatements>(db)) {}
 
 Hive::~Hive() {
-    m_session.reset();
-    for (sqlite3_stmt* statement : m_statements)
-        sqlite3_finalize(statement);
+    m_changes.reset();
+    m_statements.reset();
     sqlite3_close(m_db);
 }
 
-void Hive::SessionDeleter::operator()(sqlite3_session* session) const {
-    sqlite3session_delete(session);
-}
-
 Statement Hive::Use(Sql sql) {
-    static constexpr std::array<const char*, static_cast<std::size_t>(Sql::Count)> kText{
-        "SELECT 1 FROM keys WHERE id = ?1",
-        "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2",
-        "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)",
-        // No row: the key is gone; a row without an id: the key has no such value.
-        "SELECT v.id, v.type, v.data FROM (SELECT 1) LEFT JOIN vals v "
-        "ON v.key = ?1 AND v.folded = ?2 WHERE ?1 = 0 OR EXISTS(SELECT 1 FROM keys WHERE id = ?1)",
-        "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-        "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data",
-        "DELETE FROM vals WHERE key = ?1 AND folded = ?2",
-        // UNION (not UNION ALL) so that a damaged parent chain cannot loop.
-        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
-        "ON k.parent = t.id) DELETE FROM vals WHERE key IN tree",
-        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
-        "ON k.parent = t.id) DELETE FROM keys WHERE id IN tree",
-        "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2",
-        "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
-        "PRAGMA data_version",
-    };
-    const auto index = static_cast<std::size_t>(sql);
-    sqlite3_stmt*& slot = m_statements[index];
-    int rc = SQLITE_OK;
-    if (!slot)
-        rc = sqlite3_prepare_v3(m_db, kText[index], -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr);
-    return Statement(slot, rc);
+    return m_statements->Use(sql);
 }
 
 bool Hive::RefreshBackup() {
@@ -322,7 +137,7 @@ bool Hive::RefreshBackup() {
         return true;
     fs::path temp = backup.string() + ".new-" + std::to_string(::getpid());
     fs::remove(temp, ec);
-    if (!CreateEmptyOwnerFile(temp))
+    if (!HiveFile::CreateOwnerFile(temp))
         return false;
     Statement vacuum(m_db, "VACUUM INTO ?1");
     vacuum.Bind(1, temp.string());
@@ -341,7 +156,7 @@ bool Hive::RefreshBackup() {
 }
 
 LONG Hive::Fail(int rc) {
-    if (IsDamage(rc)) {
+    if (HiveFile::IsDamage(rc)) {
         m_damaged = true;
         return ERROR_BADDB;
     }
@@ -696,63 +511,31 @@ void Hive::Rollback() {
 }
 
 std::unique_ptr<Hive> Hive::Stage(LONG& error) {
-    // An empty name is a private temporary file that goes with the connection.
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2("", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_extended_result_codes(db, 1);
-        sqlite3_backup* copy = sqlite3_backup_init(db, "main", m_db, "main");
-        rc = copy ? sqlite3_backup_step(copy, -1) : sqlite3_errcode(db);
-        int finish = sqlite3_backup_finish(copy);
-        rc = rc == SQLITE_DONE ? finish : rc;
+    int rc;
+    sqlite3* db = HiveChanges::Copy(m_db, rc);
+    std::unique_ptr<Hive> staged;
+    if (db) {
+        staged.reset(new Hive(db, m_folder));
+        staged->m_changes = std::make_unique<HiveChanges>(db, rc);
     }
-    // Rows the copy adds take ids far above any that other programs add meanwhile, so that
-    // putting them in place meets no row of theirs.
-    if (rc == SQLITE_OK)
-        rc = Execute(db, "INSERT INTO sqlite_sequence(name, seq) SELECT t.name, 0 FROM "
-                         "(SELECT 'keys' AS name UNION SELECT 'vals') t WHERE t.name NOT IN "
-                         "(SELECT name FROM sqlite_sequence); "
-                         "UPDATE sqlite_sequence SET seq = seq + 4294967296 "
-                         "WHERE name IN ('keys', 'vals')");
-    sqlite3_session* session = nullptr;
-    if (rc == SQLITE_OK)
-        rc = sqlite3session_create(db, "main", &session);
-    if (rc == SQLITE_OK)
-        rc = sqlite3session_attach(session, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3session_delete(session);
-        sqlite3_close(db);
-        error = Fail(rc);
-        return nullptr;
-    }
-    auto staged = std::unique_ptr<Hive>(new Hive(db, m_folder));
-    staged->m_session.reset(session);
-    error = ERROR_SUCCESS;
+    error = rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
+    if (rc != SQLITE_OK)
+        staged.reset();
     return staged;
 }
 
 LONG Hive::ApplyStaged(Hive& staged) {
-    if (!staged.m_session)
+    if (!staged.m_changes)
         return ERROR_INVALID_HANDLE;
     if (staged.m_stagedStatus != ERROR_SUCCESS)
         return staged.m_stagedStatus;
-    int bytes = 0;
-    void* changes = nullptr;
-    int rc = sqlite3session_changeset(staged.m_session.get(), &bytes, &changes);
-    std::unique_ptr<void, decltype(&sqlite3_free)> owned(changes, &sqlite3_free);
-    if (rc != SQLITE_OK)
-        return Fail(rc);
-    if (bytes == 0)
-        return ERROR_SUCCESS;
     WriteScope scope(*this);
     if (scope.Status() != ERROR_SUCCESS)
         return scope.Status();
-    // A row another program changed, or one it added where ours goes, stops the whole copy.
-    auto refuse = +[](void*, int, sqlite3_changeset_iter*) { return SQLITE_CHANGESET_ABORT; };
-    rc = sqlite3changeset_apply(m_db, bytes, changes, nullptr, refuse, nullptr);
+    const int rc = staged.m_changes->ApplyTo(m_db);
+    m_cache.Clear();
     if (rc == SQLITE_ABORT)
         return scope.End(ERROR_TRANSACTIONAL_CONFLICT);
-    m_cache.Clear();
     return scope.End(rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc));
 }
 

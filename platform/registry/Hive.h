@@ -1,6 +1,7 @@
 #pragma once
 
 #include "registry/HiveCache.h"
+#include "registry/HiveStatements.h"
 
 #include <platform/Types.h>
 
@@ -14,11 +15,10 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
-struct sqlite3_session;
 
 namespace platform::detail {
 
+class HiveChanges;
 class Statement;
 
 // Key id of HKEY_CURRENT_USER; it has no row of its own.
@@ -79,20 +79,7 @@ public:
     LONG ApplyStaged(Hive& staged);
 
 private:
-    enum class Sql {
-        KeyExists,
-        FindChild,
-        InsertKey,
-        Value,
-        SetValue,
-        DeleteValue,
-        DeleteTreeValues,
-        DeleteTreeKeys,
-        EnumKey,
-        EnumValue,
-        DataVersion,
-        Count
-    };
+    using Sql = HiveStatements::Sql;
 
     Hive(sqlite3* db, std::filesystem::path folder);
 
@@ -104,14 +91,13 @@ private:
     template <class Reader> LONG WithValue(std::int64_t key, const std::string& folded, Reader use);
     LONG FindChild(std::int64_t parent, const std::string& folded, std::int64_t& child,
                    bool& found);
-    // The lent statement for one kind of access, prepared on first use.
     Statement Use(Sql sql);
     // Turns a transaction's snapshot into the write lock, once.
     LONG HoldWriteLock();
     void EndTransaction();
     std::int64_t DataVersion();
     // The cache is good while nobody else can write: in a transaction, or on a private copy.
-    bool Cached() const { return m_batch || m_session; }
+    bool Cached() const { return m_batch || m_changes; }
     LONG Fail(int rc);
     // Marks the hive damaged: a row holds what no write of ours makes.
     LONG Damage();
@@ -120,15 +106,13 @@ private:
     sqlite3* m_db = nullptr;
     std::filesystem::path m_folder;
     bool m_damaged = false;
-    std::array<sqlite3_stmt*, static_cast<std::size_t>(Sql::Count)> m_statements{};
+    std::unique_ptr<HiveStatements> m_statements;
     HiveCache m_cache;
     bool m_batch = false;
     bool m_batchWrites = false;
     LONG m_batchStatus = ERROR_SUCCESS;
-    struct SessionDeleter {
-        void operator()(sqlite3_session* session) const;
-    };
-    std::unique_ptr<sqlite3_session, SessionDeleter> m_session;
+    // The record of changes of a staged copy; null for the hive itself.
+    std::unique_ptr<HiveChanges> m_changes;
     // A staged copy whose change record may no longer match it stores nothing.
     LONG m_stagedStatus = ERROR_SUCCESS;
 };
