@@ -66,7 +66,10 @@ if command -v strace >/dev/null; then
     hive=$(count 'sync[a-z_]*\([0-9]+<[^>]*/registry\.db(-wal|-shm)?>')
     backup=$(count 'sync[a-z_]*\([0-9]+<[^>]*/(registry\.db\.bak|backups/)')
     all=$(count '^[0-9]+ +[a-z_]*sync[a-z_]*\(')
-    echo "a start that changes nothing: $all disk syncs: $hive on the hive, $backup on its kept copy, $((all - hive - backup)) others (goal: 0)"
+    others=$(grep -E '^[0-9]+ +[a-z_]*sync[a-z_]*\(' "$work/strace" |
+        grep -vE '/(registry\.db(-wal|-shm)?|registry\.db\.bak[^>]*|backups/[^>]*)>' |
+        sed -E 's/.*<([^>]*)>.*/\1/' | sed "s|$work/||" | sort | uniq -c | awk '{printf " %s x%d", $2, $1}')
+    echo "a start that changes nothing: $all disk syncs: $hive on the hive, $backup on its kept copy, $((all - hive - backup)) others:${others:- none} (goal: 0)"
 else
     echo "strace is missing: the syncs of a start are not counted"
 fi
