@@ -2,10 +2,20 @@
 
 #include "Resources.h"
 
+#include <platform/MessageBox.h>
+#include <platform/Registry.h>
+
 BOOL CTovaloApp::InitInstance() {
     // One launcher per device: a second start brings the first to the front and ends.
     if (HWND running = FindWindowW(nullptr, kFrameTitle)) {
         SetForegroundWindow(running);
+        return FALSE;
+    }
+    // A store that cannot be used is said before anything is built: nothing is written, and
+    // the program ends with a failure.
+    if (const std::u16string problem = platform::RegistryProblemText(); !problem.empty()) {
+        AfxMessageBox(CString(problem));
+        m_nExitCode = 1;
         return FALSE;
     }
     RegisterResources();
@@ -32,5 +42,6 @@ int CTovaloApp::ExitInstance() {
     m_pView.reset();
     m_pFrame.reset();
     m_pDoc.reset();
-    return CWinApp::ExitInstance();
+    const int code = CWinApp::ExitInstance();
+    return m_nExitCode != 0 ? m_nExitCode : code;
 }

@@ -21,4 +21,6 @@ private:
     std::unique_ptr<CTovaloDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
     std::unique_ptr<CTovaloView> m_pView;
+    // Non-zero when the start failed for a reason the user must hear of.
+    int m_nExitCode = 0;
 };

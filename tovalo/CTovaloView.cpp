@@ -5,12 +5,14 @@
 
 #include <platform/Hotkeys.h>
 #include <platform/MessageBox.h>
+#include <platform/Registry.h>
 
 namespace {
 
 constexpr UINT WM_GROUP_TURNED_UP = 0x1105;
 constexpr UINT WM_GROUP_TURNED_DOWN = 0x1106;
 constexpr UINT WM_ICON_GROUP_CHANGED = 0x19B3;
+constexpr UINT WM_STORE_WRITE_FAILED = WM_USER + 0x120;
 constexpr int kSkinWidth = 240;
 constexpr int kSkinHeight = 294;
 constexpr int kTurnFrames = 5;
@@ -33,11 +35,13 @@ ON_WM_DESTROY()
 ON_MESSAGE(WM_GROUP_TURNED_UP, OnGroupTurnedUp)
 ON_MESSAGE(WM_GROUP_TURNED_DOWN, OnGroupTurnedDown)
 ON_MESSAGE(WM_ICON_GROUP_CHANGED, OnIconGroupChanged)
+ON_MESSAGE(WM_STORE_WRITE_FAILED, OnStoreWriteFailed)
 END_MESSAGE_MAP()
 
 CTovaloView::CTovaloView() = default;
 
 CTovaloView::~CTovaloView() {
+    platform::SetRegistryWriteFailureHook(nullptr);
     DestroyWindows();
     DestroyWindow();
 }
@@ -45,11 +49,15 @@ CTovaloView::~CTovaloView() {
 void CTovaloView::OnInitialUpdate() {
     CView::OnInitialUpdate();
     MakeWindowObjects();
-
-    if (m_ExeList.InitReg() == 3333)
-        m_pIconListWnd->MakeDefaultList(kStartMenu);
-    m_GroupList.InitReg();
-    m_QLList.InitReg();
+    // A change the store could not keep is told once, after the operation that made it,
+    // however many of its values failed.
+    platform::SetRegistryWriteFailureHook([this](const std::u16string& message) {
+        if (m_strWriteFailure.empty() && GetSafeHwnd()) {
+            m_strWriteFailure = message;
+            PostMessage(WM_STORE_WRITE_FAILED);
+        }
+    });
+    LoadLists();
     m_Sorter.SetList(&m_ExeList);
     SortProgramList(SORT_BY_GROUP);
 
@@ -75,6 +83,17 @@ void CTovaloView::OnInitialUpdate() {
     RegisterHideKey();
     ShowInputPanelButton(SW_HIDE);
     SetFocus();
+}
+
+void CTovaloView::LoadLists() {
+    // One transaction: the start's reads share one snapshot, and a first start killed half
+    // way leaves no store rather than half of one. A failed write is told by the hook.
+    platform::RegistryTransaction start;
+    if (m_ExeList.InitReg() == 3333)
+        m_pIconListWnd->MakeDefaultList(kStartMenu);
+    m_GroupList.InitReg();
+    m_QLList.InitReg();
+    start.Commit();
 }
 
 void CTovaloView::MakeWindowObjects() {
@@ -226,14 +245,24 @@ LRESULT CTovaloView::OnIconGroupChanged(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT CTovaloView::OnStoreWriteFailed(WPARAM, LPARAM) {
+    // Failures while the box is up belong to the same message.
+    AfxMessageBox(CString(m_strWriteFailure));
+    m_strWriteFailure.clear();
+    return 0;
+}
+
 void CTovaloView::OnDestroy() {
     Default();
+    platform::SetRegistryWriteFailureHook(nullptr);
     for (UINT code = kFirstHardwareKey; code <= kLastHardwareKey; ++code)
         UnregisterHotKey(m_hWnd, static_cast<int>(code));
-    for (int i = 0; i < m_ExeList.m_List.GetCount(); ++i)
-        DestroyIcon(m_ExeList.GetIcon(i).hIcon);
-    for (int i = 0; i < m_QLList.m_List.GetCount(); ++i)
-        DestroyIcon(m_QLList.GetIcon(i).hIcon);
+    // Walked node by node: a long list (a first start on a large desktop) would otherwise
+    // be walked again from its head for every record.
+    for (POSITION pos = m_ExeList.m_List.GetHeadPosition(); pos;)
+        DestroyIcon(m_ExeList.m_List.GetNext(pos).hIcon);
+    for (POSITION pos = m_QLList.m_List.GetHeadPosition(); pos;)
+        DestroyIcon(m_QLList.m_List.GetNext(pos).hIcon);
     DestroyWindows();
     m_dcBack.DeleteDC();
     m_dcLogo.DeleteDC();

@@ -14,6 +14,8 @@
 #include <platform/Device.h>
 #include <sorvik/CImageLoadProc.h>
 
+#include <string>
+
 // The main view: owns the launcher's lists, the skin and the three windows of the main
 // screen, and relays between the windows.
 class CTovaloView : public CView {
@@ -61,6 +63,7 @@ protected:
     LRESULT OnIconGroupChanged(WPARAM wParam, LPARAM lParam);
     void OnHotKey(UINT nHotKeyId, UINT nKey1, UINT nKey2);
     void OnDestroy();
+    LRESULT OnStoreWriteFailed(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     void ApplyDefaultSkin();
@@ -75,8 +78,12 @@ private:
     void CreateWindows();
     void DestroyWindows();
     void ShowFrame(int nCmdShow);
+    // Loads the lists; a first start fills the store, whole or not at all.
+    void LoadLists();
 
     // Decoded bitmaps the surfaces hold, released with them.
     HBITMAP m_hSkinImage = nullptr;
     HBITMAP m_hLogoImage = nullptr;
+    // The store's message of a write it could not keep, until it is shown.
+    std::u16string m_strWriteFailure;
 };

@@ -4,6 +4,8 @@
 
 #include <platform/Registry.h>
 
+#include <testsupport/StoreDump.h>
+
 #include <testsupport/DeviceFolder.h>
 
 #include <gtest/gtest.h>
@@ -18,27 +20,12 @@ namespace storetest {
 
 const std::u16string kRoot = u"Software\\NorviSoft\\NorviLuncher";
 
-struct Value {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    friend bool operator==(const Value&, const Value&) = default;
-    friend void PrintTo(const Value& v, std::ostream* os) {
-        *os << v.type << ":" << ::testing::PrintToString(v.data);
-    }
-};
-using Values = std::map<std::u16string, Value>;
-using Tree = std::map<std::u16string, Values>; // key path relative to the dumped key
+using storedump::Dword;
+using storedump::Text;
+using storedump::Tree;
+using storedump::Value;
+using storedump::Values;
 
-inline Value Dword(int v) {
-    Value value{REG_DWORD, std::vector<BYTE>(4)};
-    std::memcpy(value.data.data(), &v, 4);
-    return value;
-}
-inline Value Text(std::u16string_view s) {
-    Value value{REG_SZ, std::vector<BYTE>((s.size() + 1) * 2, 0)};
-    std::memcpy(value.data.data(), s.data(), s.size() * 2);
-    return value;
-}
 inline std::u16string Number(int n) {
     const std::string digits = std::to_string(n);
     return {digits.begin(), digits.end()};
@@ -48,28 +35,9 @@ inline std::u16string Slot(std::u16string_view kind, int n) {
     return std::u16string(kind) + u"\\" + std::u16string(kind) + Number(n);
 }
 
-inline void DumpInto(HKEY key, const std::u16string& path, Tree& tree) {
-    WCHAR name[512];
-    DWORD nameLen = 512, type = 0, size = 4096;
-    BYTE data[4096];
-    for (DWORD i = 0; RegEnumValueW(key, i, name, &nameLen, &type, data, &size) == ERROR_SUCCESS;
-         ++i, nameLen = 512, size = 4096)
-        tree[path][std::u16string(name, nameLen)] = Value{type, {data, data + size}};
-    tree[path];
-    for (DWORD i = 0; nameLen = 512, RegEnumKeyExW(key, i, name, &nameLen) == ERROR_SUCCESS; ++i) {
-        HKEY sub = nullptr;
-        const std::u16string child(name, nameLen);
-        if (RegOpenKeyExW(key, child.c_str(), &sub) == ERROR_SUCCESS)
-            DumpInto(sub, path.empty() ? child : path + u"\\" + child, tree), RegCloseKey(sub);
-    }
-}
 // The tree below the root; empty when the root does not exist.
 inline Tree Dump(const std::u16string& below = {}) {
-    Tree tree;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, (kRoot + below).c_str(), &key) == ERROR_SUCCESS)
-        DumpInto(key, u"", tree), RegCloseKey(key);
-    return tree;
+    return storedump::Dump(kRoot + below);
 }
 
 inline void Set(const std::u16string& slot, const WCHAR* name, const Value& v) {

@@ -66,9 +66,10 @@ namespace platform {
 
 int RunApplication(CWinApp& app, int, char**) {
     detail::EnsureApplication();
-    // A start that decides not to run (a second instance) ends quietly.
+    // A start that decides not to run ends with what ExitInstance says, as the framework
+    // does: quietly for a second instance, with a failure for a start that could not be made.
     if (!app.InitInstance())
-        return 0;
+        return app.ExitInstance();
     if (const char* snapshot = std::getenv("TOVALO_SNAPSHOT"); snapshot && *snapshot)
         return Snapshot(app, snapshot);
     return app.Run();

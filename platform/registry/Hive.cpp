@@ -1,10 +1,15 @@
 #include "registry/Hive.h"
 
 #include "core/Text.h"
+#include "registry/HiveChanges.h"
+#include "registry/HiveFile.h"
+#include "registry/HiveStatements.h"
+#include "registry/HiveWriteScope.h"
 #include "registry/SqlStatement.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,89 +24,20 @@ namespace platform::detail {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
-constexpr std::int64_t kFormatVersion = 1;
-
-constexpr const char* kSchema = R"sql(
-CREATE TABLE tovalo_hive(version INTEGER NOT NULL);
-INSERT INTO tovalo_hive VALUES(1);
-CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,
-                  name TEXT NOT NULL, folded TEXT NOT NULL);
-CREATE UNIQUE INDEX keys_by_name ON keys(parent, folded);
-CREATE TABLE vals(id INTEGER PRIMARY KEY AUTOINCREMENT, key INTEGER NOT NULL,
-                  name TEXT NOT NULL, folded TEXT NOT NULL, type INTEGER NOT NULL,
-                  data BLOB NOT NULL);
-CREATE UNIQUE INDEX vals_by_name ON vals(key, folded);
-)sql";
+int Execute(sqlite3* db, const char* sql) {
+    return HiveFile::Execute(db, sql);
+}
 
 std::string Folded(std::u16string_view name) {
-    return ToUtf8(FoldCase(name));
-}
-
-bool IsDamage(int rc) {
-    int primary = rc & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
-// A file of our own making: created owner-only, then filled by SQLite.
-bool CreateEmptyOwnerFile(const fs::path& file) {
-    int fd = ::open(file.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-void RemoveWithSidecars(const fs::path& file) {
-    std::error_code ec;
-    fs::remove(file, ec);
-    fs::remove(file.string() + "-wal", ec);
-    fs::remove(file.string() + "-shm", ec);
-}
-
-sqlite3* OpenConnection(const fs::path& file, int& rc) {
-    sqlite3* db = nullptr;
-    rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        return nullptr;
+    // Plain ASCII, as every name the launcher uses is, folds without the Unicode tables.
+    std::string folded(name.size(), '\0');
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c >= 0x80)
+            return ToUtf8(FoldCase(name));
+        folded[i] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c);
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
-    return db;
-}
-
-// Checks a connection's file without writing to it: SQLite's own check, then our schema.
-int CheckSound(sqlite3* db) {
-    {
-        Statement check(db, "PRAGMA quick_check");
-        int rc = check.Step();
-        if (rc != SQLITE_ROW)
-            return rc == SQLITE_DONE ? SQLITE_CORRUPT : rc;
-        if (check.Text(0) != "ok")
-            return SQLITE_CORRUPT;
-    }
-    std::set<std::string> names;
-    {
-        Statement schema(db, "SELECT name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
-        int rc;
-        while ((rc = schema.Step()) == SQLITE_ROW)
-            names.insert(schema.Text(0));
-        if (rc != SQLITE_DONE)
-            return rc;
-    }
-    const std::set<std::string> expected{"tovalo_hive", "keys", "keys_by_name", "vals",
-                                         "vals_by_name"};
-    if (names != expected)
-        return SQLITE_NOTADB;
-    Statement version(db, "SELECT version FROM tovalo_hive");
-    if (version.Step() != SQLITE_ROW || version.Int(0) != kFormatVersion)
-        return SQLITE_NOTADB;
-    Statement keys(db, "SELECT id, parent, name, folded FROM keys LIMIT 0");
-    Statement vals(db, "SELECT id, key, name, folded, type, data FROM vals LIMIT 0");
-    if (!keys.Ok() || !vals.Ok())
-        return SQLITE_NOTADB;
-    return SQLITE_OK;
+    return folded;
 }
 
 // A value row as our writes make it: a type that is a 32-bit number and data stored as a blob.
@@ -113,67 +49,7 @@ bool ValueRowFits(const Statement& s, int typeColumn, int dataColumn) {
     return type >= 0 && type <= 0xFFFFFFFF;
 }
 
-int Execute(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-}
-
-// Builds a new hive beside the final name and links it into place, so that another
-// process never sees a half-made file; the loser of a race keeps the winner's file.
-bool CreateHive(const fs::path& file) {
-    fs::path temp = file.string() + ".new-" + std::to_string(::getpid());
-    RemoveWithSidecars(temp);
-    if (!CreateEmptyOwnerFile(temp))
-        return false;
-    int rc;
-    sqlite3* db = OpenConnection(temp, rc);
-    bool ok = db && Execute(db, "PRAGMA journal_mode=WAL") == SQLITE_OK &&
-              Execute(db, "BEGIN") == SQLITE_OK && Execute(db, kSchema) == SQLITE_OK &&
-              Execute(db, "COMMIT") == SQLITE_OK;
-    sqlite3_close(db);
-    if (ok && ::link(temp.c_str(), file.c_str()) != 0 && errno != EEXIST)
-        ok = false;
-    RemoveWithSidecars(temp);
-    return ok;
-}
-
 } // namespace
-
-// Every write runs in its own immediate transaction, or in a savepoint inside the caller's.
-class Hive::WriteScope {
-public:
-    explicit WriteScope(Hive& hive) : m_hive(hive) {
-        m_nested = !sqlite3_get_autocommit(hive.m_db);
-        m_status = hive.Exec(m_nested ? "SAVEPOINT reg_write" : "BEGIN IMMEDIATE");
-    }
-    ~WriteScope() {
-        if (m_status == ERROR_SUCCESS && !m_done)
-            Finish(false);
-    }
-    LONG Status() const { return m_status; }
-    LONG Finish(bool commit) {
-        m_done = true;
-        if (m_nested) {
-            if (!commit)
-                Execute(m_hive.m_db, "ROLLBACK TO reg_write");
-            return m_hive.Exec("RELEASE reg_write");
-        }
-        if (commit)
-            return m_hive.Exec("COMMIT");
-        Execute(m_hive.m_db, "ROLLBACK");
-        return ERROR_SUCCESS;
-    }
-    // Commits when status is success, else rolls back; returns status or the commit's error.
-    LONG End(LONG status) {
-        LONG end = Finish(status == ERROR_SUCCESS);
-        return status == ERROR_SUCCESS ? end : status;
-    }
-
-private:
-    Hive& m_hive;
-    bool m_nested = false;
-    bool m_done = false;
-    LONG m_status = ERROR_SUCCESS;
-};
 
 fs::path Hive::FileIn(const fs::path& folder) {
     return folder / "registry.db";
@@ -191,10 +67,10 @@ std::string Hive::DamageMessage(const fs::path& folder) {
 
 bool Hive::IsSound(const fs::path& file) {
     int rc;
-    sqlite3* db = OpenConnection(file, rc);
+    sqlite3* db = HiveFile::Connect(file, rc);
     if (!db)
         return false;
-    rc = CheckSound(db);
+    rc = HiveFile::CheckSound(db);
     sqlite3_close(db);
     return rc == SQLITE_OK;
 }
@@ -202,25 +78,27 @@ bool Hive::IsSound(const fs::path& file) {
 std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::string& problem) {
     fs::path file = FileIn(folder);
     std::error_code ec;
-    if (!fs::exists(file, ec) && !CreateHive(file)) {
+    if (!fs::exists(file, ec) && !HiveFile::Create(file)) {
         error = ERROR_ACCESS_DENIED;
         problem = "Tovalo: cannot create the registry file " + file.string();
         return nullptr;
     }
     int rc;
-    sqlite3* db = OpenConnection(file, rc);
+    sqlite3* db = HiveFile::Connect(file, rc);
     if (db)
-        rc = CheckSound(db);
+        rc = HiveFile::CheckOnOpen(db, file);
     if (rc == SQLITE_OK) {
         // A sound hive of ours: journal mode and durability are ours to set.
         rc = Execute(db, "PRAGMA journal_mode=WAL");
         if (rc == SQLITE_OK)
             rc = Execute(db, "PRAGMA synchronous=FULL");
-        if (rc == SQLITE_OK)
+        if (rc == SQLITE_OK) {
+            HiveFile::RememberSound(file);
             return std::unique_ptr<Hive>(new Hive(db, folder));
+        }
     }
     sqlite3_close(db);
-    if (IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
+    if (HiveFile::IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
         error = ERROR_BADDB;
         problem = DamageMessage(folder);
     } else {
@@ -231,10 +109,17 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
     return nullptr;
 }
 
-Hive::Hive(sqlite3* db, fs::path folder) : m_db(db), m_folder(std::move(folder)) {}
+Hive::Hive(sqlite3* db, fs::path folder)
+    : m_db(db), m_folder(std::move(folder)), m_statements(std::make_unique<HiveStatements>(db)) {}
 
 Hive::~Hive() {
+    m_changes.reset();
+    m_statements.reset();
     sqlite3_close(m_db);
+}
+
+Statement Hive::Use(Sql sql) {
+    return m_statements->Use(sql);
 }
 
 bool Hive::RefreshBackup() {
@@ -252,7 +137,7 @@ bool Hive::RefreshBackup() {
         return true;
     fs::path temp = backup.string() + ".new-" + std::to_string(::getpid());
     fs::remove(temp, ec);
-    if (!CreateEmptyOwnerFile(temp))
+    if (!HiveFile::CreateOwnerFile(temp))
         return false;
     Statement vacuum(m_db, "VACUUM INTO ?1");
     vacuum.Bind(1, temp.string());
@@ -271,7 +156,7 @@ bool Hive::RefreshBackup() {
 }
 
 LONG Hive::Fail(int rc) {
-    if (IsDamage(rc)) {
+    if (HiveFile::IsDamage(rc)) {
         m_damaged = true;
         return ERROR_BADDB;
     }
@@ -295,49 +180,100 @@ LONG Hive::Exec(const char* sql) {
     return rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
 }
 
+std::int64_t Hive::DataVersion() {
+    Statement s = Use(Sql::DataVersion);
+    return s.Step() == SQLITE_ROW ? s.Int(0) : -1;
+}
+
 LONG Hive::KeyExists(std::int64_t key) {
-    if (key == kRootKey)
+    if (key == kRootKey || (Cached() && m_cache.KnownKey(key)))
         return ERROR_SUCCESS;
-    Statement s(m_db, "SELECT 1 FROM keys WHERE id = ?1");
+    Statement s = Use(Sql::KeyExists);
     int rc = s.Bind(1, key).Step();
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
+        if (Cached())
+            m_cache.AddKey(key);
         return ERROR_SUCCESS;
+    }
     return rc == SQLITE_DONE ? ERROR_KEY_DELETED : Fail(rc);
+}
+
+LONG Hive::FindChild(std::int64_t parent, const std::string& folded, std::int64_t& child,
+                     bool& found) {
+    if (Cached()) {
+        if (auto known = m_cache.Child(parent, folded)) {
+            child = *known;
+            found = true;
+            return ERROR_SUCCESS;
+        }
+    }
+    Statement find = Use(Sql::FindChild);
+    int rc = find.Bind(1, parent).Bind(2, folded).Step();
+    found = rc == SQLITE_ROW;
+    if (found) {
+        child = find.Int(0);
+        if (Cached())
+            m_cache.AddChild(parent, folded, child);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
 }
 
 LONG Hive::OpenPath(std::int64_t base, std::span<const std::u16string> parts, bool create,
                     std::int64_t& result, bool& created) {
     created = false;
-    std::optional<WriteScope> scope;
-    if (create) {
-        scope.emplace(*this);
-        if (scope->Status() != ERROR_SUCCESS)
-            return scope->Status();
-    }
-    auto finish = [&](LONG status) { return scope ? scope->End(status) : status; };
+    std::vector<std::string> folded;
+    folded.reserve(parts.size());
+    for (const auto& part : parts)
+        folded.push_back(Folded(part));
+    // A key that exists is found by reading alone.
     LONG status = KeyExists(base);
     if (status != ERROR_SUCCESS)
-        return finish(status);
+        return status;
     std::int64_t current = base;
-    for (const auto& part : parts) {
-        Statement find(m_db, "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2");
-        int rc = find.Bind(1, current).Bind(2, Folded(part)).Step();
-        if (rc == SQLITE_ROW) {
-            current = find.Int(0);
+    std::size_t found = 0;
+    for (; found < parts.size(); ++found) {
+        bool exists = false;
+        status = FindChild(current, folded[found], current, exists);
+        if (status != ERROR_SUCCESS)
+            return status;
+        if (!exists)
+            break;
+    }
+    if (found == parts.size()) {
+        result = current;
+        return ERROR_SUCCESS;
+    }
+    if (!create)
+        return ERROR_FILE_NOT_FOUND;
+
+    // Under the write lock the path is walked again: another program may have changed it.
+    WriteScope scope(*this);
+    if (scope.Status() != ERROR_SUCCESS)
+        return scope.Status();
+    status = KeyExists(base);
+    if (status != ERROR_SUCCESS)
+        return scope.End(status);
+    current = base;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        bool exists = false;
+        status = FindChild(current, folded[i], current, exists);
+        if (status != ERROR_SUCCESS)
+            return scope.End(status);
+        if (exists)
             continue;
-        }
+        Statement insert = Use(Sql::InsertKey);
+        const std::string name = ToUtf8(parts[i]);
+        int rc = insert.Bind(1, current).Bind(2, name).Bind(3, folded[i]).Step();
         if (rc != SQLITE_DONE)
-            return finish(Fail(rc));
-        if (!create)
-            return finish(ERROR_FILE_NOT_FOUND);
-        Statement insert(m_db, "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)");
-        rc = insert.Bind(1, current).Bind(2, ToUtf8(part)).Bind(3, Folded(part)).Step();
-        if (rc != SQLITE_DONE)
-            return finish(Fail(rc));
+            return scope.End(Fail(rc));
+        const std::int64_t parent = current;
         current = sqlite3_last_insert_rowid(m_db);
+        if (Cached())
+            m_cache.AddChild(parent, folded[i], current);
         created = true;
     }
-    status = finish(ERROR_SUCCESS);
+    status = scope.End(ERROR_SUCCESS);
     if (status == ERROR_SUCCESS)
         result = current;
     else
@@ -345,37 +281,64 @@ LONG Hive::OpenPath(std::int64_t base, std::span<const std::u16string> parts, bo
     return status;
 }
 
-LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, LPBYTE data,
-                      LPDWORD size) {
-    LONG status = KeyExists(key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    Statement s(m_db, "SELECT type, data FROM vals WHERE key = ?1 AND folded = ?2");
-    int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
+template <class Reader>
+LONG Hive::WithValue(std::int64_t key, const std::string& folded, Reader use) {
+    if (Cached()) {
+        if (const HiveCache::Value* known = m_cache.FindValue(key, folded)) {
+            use(known->present, known->type, std::span<const BYTE>(known->data));
+            return ERROR_SUCCESS;
+        }
+    }
+    Statement s = Use(Sql::Value);
+    int rc = s.Bind(1, key).Bind(2, folded).Step();
     if (rc == SQLITE_DONE)
-        return ERROR_FILE_NOT_FOUND;
+        return ERROR_KEY_DELETED;
     if (rc != SQLITE_ROW)
         return Fail(rc);
-    if (!ValueRowFits(s, 0, 1))
-        return Damage();
-    const auto bytes = s.Blob(1);
-    if (bytes.size() > 0xFFFFFFFFu)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    if (type)
-        *type = static_cast<DWORD>(s.Int(0));
-    if (!data) {
-        if (size)
-            *size = static_cast<DWORD>(bytes.size());
+    if (s.Type(0) == SQLITE_NULL) {
+        if (Cached())
+            m_cache.PutAbsent(key, folded);
+        use(false, DWORD{0}, std::span<const BYTE>());
         return ERROR_SUCCESS;
     }
-    if (bytes.size() > *size) {
-        *size = static_cast<DWORD>(bytes.size());
-        return ERROR_MORE_DATA;
-    }
-    if (!bytes.empty())
-        std::memcpy(data, bytes.data(), bytes.size());
-    *size = static_cast<DWORD>(bytes.size());
+    if (!ValueRowFits(s, 1, 2))
+        return Damage();
+    const auto type = static_cast<DWORD>(s.Int(1));
+    const auto bytes = s.Blob(2);
+    if (bytes.size() > 0xFFFFFFFFu)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    if (Cached())
+        m_cache.PutValue(key, folded, type, bytes);
+    use(true, type, bytes);
     return ERROR_SUCCESS;
+}
+
+LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, LPBYTE data,
+                      LPDWORD size) {
+    LONG result = ERROR_SUCCESS;
+    LONG status = WithValue(key, Folded(name),
+                            [&](bool present, DWORD storedType, std::span<const BYTE> bytes) {
+                                if (!present) {
+                                    result = ERROR_FILE_NOT_FOUND;
+                                    return;
+                                }
+                                if (type)
+                                    *type = storedType;
+                                if (!data) {
+                                    if (size)
+                                        *size = static_cast<DWORD>(bytes.size());
+                                    return;
+                                }
+                                if (bytes.size() > *size) {
+                                    *size = static_cast<DWORD>(bytes.size());
+                                    result = ERROR_MORE_DATA;
+                                    return;
+                                }
+                                if (!bytes.empty())
+                                    std::memcpy(data, bytes.data(), bytes.size());
+                                *size = static_cast<DWORD>(bytes.size());
+                            });
+    return status == ERROR_SUCCESS ? result : status;
 }
 
 template <class Write> LONG Hive::WriteInKey(std::int64_t key, Write write) {
@@ -388,29 +351,46 @@ template <class Write> LONG Hive::WriteInKey(std::int64_t key, Write write) {
 
 LONG Hive::SetValue(std::int64_t key, std::u16string_view name, DWORD type,
                     std::span<const BYTE> data) {
+    const std::string folded = Folded(name);
+    // A value written as it already is costs nothing: no lock, no page, no sync.
+    bool same = false;
+    LONG status = WithValue(key, folded, [&](bool present, DWORD storedType, auto bytes) {
+        same = present && storedType == type && std::ranges::equal(bytes, data);
+    });
+    if (status != ERROR_SUCCESS || same)
+        return status;
     return WriteInKey(key, [&] {
-        // Writing a value as it already is changes no page, so it costs no sync.
-        Statement s(m_db,
-                    "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-                    "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
-                    "data = excluded.data "
-                    "WHERE type IS NOT excluded.type OR data IS NOT excluded.data");
+        Statement s = Use(Sql::SetValue);
+        const std::string display = ToUtf8(name);
         int rc = s.Bind(1, key)
-                     .Bind(2, ToUtf8(name))
-                     .Bind(3, Folded(name))
+                     .Bind(2, display)
+                     .Bind(3, folded)
                      .Bind(4, static_cast<std::int64_t>(type))
                      .BindBlob(5, data)
                      .Step();
-        return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
+        if (rc != SQLITE_DONE)
+            return Fail(rc);
+        if (Cached())
+            m_cache.PutValue(key, folded, type, data);
+        return ERROR_SUCCESS;
     });
 }
 
 LONG Hive::DeleteValue(std::int64_t key, std::u16string_view name) {
+    const std::string folded = Folded(name);
+    bool present = false;
+    LONG status = WithValue(key, folded, [&](bool stored, DWORD, auto) { present = stored; });
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (!present)
+        return ERROR_FILE_NOT_FOUND;
     return WriteInKey(key, [&] {
-        Statement s(m_db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
-        int rc = s.Bind(1, key).Bind(2, Folded(name)).Step();
+        Statement s = Use(Sql::DeleteValue);
+        int rc = s.Bind(1, key).Bind(2, folded).Step();
         if (rc != SQLITE_DONE)
             return Fail(rc);
+        if (Cached())
+            m_cache.PutAbsent(key, folded);
         return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
@@ -419,14 +399,9 @@ LONG Hive::DeleteTree(std::int64_t key) {
     if (key == kRootKey)
         return ERROR_ACCESS_DENIED;
     return WriteInKey(key, [&] {
-        // UNION (not UNION ALL) so that a damaged parent chain cannot loop.
-        constexpr const char* kTree =
-            "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
-            "ON k.parent = t.id) ";
-        for (const char* tail :
-             {"DELETE FROM vals WHERE key IN tree", "DELETE FROM keys WHERE id IN tree"}) {
-            std::string sql = std::string(kTree) + tail;
-            Statement s(m_db, sql.c_str());
+        m_cache.Clear();
+        for (Sql sql : {Sql::DeleteTreeValues, Sql::DeleteTreeKeys}) {
+            Statement s = Use(sql);
             int rc = s.Bind(1, key).Step();
             if (rc != SQLITE_DONE)
                 return Fail(rc);
@@ -439,7 +414,7 @@ LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
+    Statement s = Use(Sql::EnumKey);
     int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
@@ -454,8 +429,7 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db,
-                "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
+    Statement s = Use(Sql::EnumValue);
     int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
@@ -482,20 +456,87 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
 }
 
 LONG Hive::Begin() {
-    return Exec("BEGIN IMMEDIATE");
+    if (m_batch)
+        return ERROR_ACCESS_DENIED;
+    LONG status = Exec("BEGIN DEFERRED");
+    m_batch = status == ERROR_SUCCESS;
+    return status;
+}
+
+LONG Hive::HoldWriteLock() {
+    if (m_batchWrites || m_batchStatus != ERROR_SUCCESS)
+        return m_batchStatus;
+    // SQLite would refuse at once to turn a snapshot into a writer while another program
+    // writes; so the snapshot is let go, the lock waited for, and what was learnt kept only
+    // when nobody wrote in between.
+    const bool reading = sqlite3_txn_state(m_db, "main") == SQLITE_TXN_READ;
+    const std::int64_t seen = reading ? DataVersion() : -1;
+    Execute(m_db, "COMMIT");
+    LONG status = Exec("BEGIN IMMEDIATE");
+    if (status != ERROR_SUCCESS) {
+        // The transaction goes on for reads; its writes all fail, and so does its Commit.
+        m_batchStatus = status;
+        Execute(m_db, "BEGIN DEFERRED");
+        return status;
+    }
+    if (!reading || DataVersion() != seen)
+        m_cache.Clear();
+    m_batchWrites = true;
+    return ERROR_SUCCESS;
+}
+
+void Hive::EndTransaction() {
+    m_batch = false;
+    m_batchWrites = false;
+    m_batchStatus = ERROR_SUCCESS;
+    m_cache.Clear();
 }
 
 LONG Hive::Commit() {
-    return Exec("COMMIT");
+    if (!m_batch)
+        return ERROR_INVALID_HANDLE;
+    LONG status = m_batchStatus;
+    if (status == ERROR_SUCCESS)
+        status = Exec("COMMIT");
+    if (!sqlite3_get_autocommit(m_db))
+        Execute(m_db, "ROLLBACK");
+    EndTransaction();
+    return status;
 }
 
 void Hive::Rollback() {
     if (!sqlite3_get_autocommit(m_db))
         Execute(m_db, "ROLLBACK");
+    EndTransaction();
 }
 
-bool Hive::InTransaction() const {
-    return !sqlite3_get_autocommit(m_db);
+std::unique_ptr<Hive> Hive::Stage(LONG& error) {
+    int rc;
+    sqlite3* db = HiveChanges::Copy(m_db, rc);
+    std::unique_ptr<Hive> staged;
+    if (db) {
+        staged.reset(new Hive(db, m_folder));
+        staged->m_changes = std::make_unique<HiveChanges>(db, rc);
+    }
+    error = rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
+    if (rc != SQLITE_OK)
+        staged.reset();
+    return staged;
+}
+
+LONG Hive::ApplyStaged(Hive& staged) {
+    if (!staged.m_changes)
+        return ERROR_INVALID_HANDLE;
+    if (staged.m_stagedStatus != ERROR_SUCCESS)
+        return staged.m_stagedStatus;
+    WriteScope scope(*this);
+    if (scope.Status() != ERROR_SUCCESS)
+        return scope.Status();
+    const int rc = staged.m_changes->ApplyTo(m_db);
+    m_cache.Clear();
+    if (rc == SQLITE_ABORT)
+        return scope.End(ERROR_TRANSACTIONAL_CONFLICT);
+    return scope.End(rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc));
 }
 
 } // namespace platform::detail

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "registry/HiveCache.h"
+#include "registry/HiveStatements.h"
+
 #include <platform/Types.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -14,11 +18,16 @@ struct sqlite3;
 
 namespace platform::detail {
 
+class HiveChanges;
+class Statement;
+
 // Key id of HKEY_CURRENT_USER; it has no row of its own.
 inline constexpr std::int64_t kRootKey = 0;
 
 // One hive file: the SQLite connection and the statements the registry calls need.
 // Names arrive already checked (non-empty where required, at most 255 units, valid UTF-16).
+// Opening or reading never takes the write lock, and a write that changes nothing writes
+// nothing, so other programs' writes do not hold up a reader.
 class Hive {
 public:
     // Opens (creating when missing) registry.db in the folder. On failure returns null with
@@ -41,6 +50,7 @@ public:
 
     // Set once an operation met a damaged file; the caller then stops using the hive.
     bool Damaged() const { return m_damaged; }
+    const std::filesystem::path& Folder() const { return m_folder; }
 
     LONG KeyExists(std::int64_t key);
     LONG OpenPath(std::int64_t base, std::span<const std::u16string> parts, bool create,
@@ -55,19 +65,39 @@ public:
     LONG EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWORD type, LPBYTE data,
                    LPDWORD size);
 
-    // An explicit transaction spanning several calls; the calls inside use savepoints.
+    // A transaction spanning several calls. Its reads share one snapshot; its first write
+    // waits for the write lock, which it then holds until Commit or Rollback. The calls
+    // inside use savepoints.
     LONG Begin();
     LONG Commit();
     void Rollback();
-    bool InTransaction() const;
+    bool InTransaction() const { return m_batch; }
+
+    // A private copy of this hive that records its changes; ApplyStaged puts them into this
+    // hive in one short write, or nothing when another program changed the same rows.
+    std::unique_ptr<Hive> Stage(LONG& error);
+    LONG ApplyStaged(Hive& staged);
 
 private:
+    using Sql = HiveStatements::Sql;
+
     Hive(sqlite3* db, std::filesystem::path folder);
 
     class WriteScope;
     // Runs `write` in one write transaction after checking that the key exists; what it
     // returns ends the transaction (committed on ERROR_SUCCESS).
     template <class Write> LONG WriteInKey(std::int64_t key, Write write);
+    // Calls use(present, type, bytes) with the value as it is stored.
+    template <class Reader> LONG WithValue(std::int64_t key, const std::string& folded, Reader use);
+    LONG FindChild(std::int64_t parent, const std::string& folded, std::int64_t& child,
+                   bool& found);
+    Statement Use(Sql sql);
+    // Turns a transaction's snapshot into the write lock, once.
+    LONG HoldWriteLock();
+    void EndTransaction();
+    std::int64_t DataVersion();
+    // The cache is good while nobody else can write: in a transaction, or on a private copy.
+    bool Cached() const { return m_batch || m_changes; }
     LONG Fail(int rc);
     // Marks the hive damaged: a row holds what no write of ours makes.
     LONG Damage();
@@ -76,6 +106,15 @@ private:
     sqlite3* m_db = nullptr;
     std::filesystem::path m_folder;
     bool m_damaged = false;
+    std::unique_ptr<HiveStatements> m_statements;
+    HiveCache m_cache;
+    bool m_batch = false;
+    bool m_batchWrites = false;
+    LONG m_batchStatus = ERROR_SUCCESS;
+    // The record of changes of a staged copy; null for the hive itself.
+    std::unique_ptr<HiveChanges> m_changes;
+    // A staged copy whose change record may no longer match it stores nothing.
+    LONG m_stagedStatus = ERROR_SUCCESS;
 };
 
 } // namespace platform::detail

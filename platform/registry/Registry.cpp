@@ -31,6 +31,9 @@ struct State {
     fs::path folder;
     bool opened = false;
     std::unique_ptr<Hive> hive;
+    // While a staged transaction runs, the calls go to its private copy.
+    std::unique_ptr<Hive> staged;
+    platform::RegistryWriteFailureHook failureHook;
     LONG error = ERROR_SUCCESS;
     std::string problem;
     std::uint64_t generation = 1;
@@ -45,6 +48,7 @@ State& TheState() {
 }
 
 void Forget(State& s) {
+    s.staged.reset();
     s.hive.reset();
     s.opened = false;
     s.problem.clear();
@@ -84,6 +88,7 @@ Hive* Acquire(State& s, LONG& error) {
 // Drops a hive that turned out damaged while in use.
 LONG Check(State& s, LONG status) {
     if (s.hive && s.hive->Damaged()) {
+        s.staged.reset();
         s.hive.reset();
         s.handles.clear();
         ++s.generation;
@@ -163,7 +168,44 @@ template <typename Body> LONG WithKey(HKEY handle, Body body) {
     status = Resolve(s, handle, key);
     if (status != ERROR_SUCCESS)
         return status;
-    return Check(s, body(s, *hive, key));
+    return Check(s, body(s, s.staged ? *s.staged : *hive, key));
+}
+
+// A write that the hive could not store is told to the program's hook, once the registry
+// has let go of its lock, so that the hook may use the registry itself.
+LONG Written(LONG status) {
+    std::string reason;
+    switch (status) {
+    case ERROR_ACCESS_DENIED:
+        reason = "another program holds it for writing, or it cannot be written";
+        break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+        reason = "the disk or the memory is full";
+        break;
+    case ERROR_KEY_DELETED:
+        reason = "another program deleted the key meanwhile";
+        break;
+    case ERROR_TRANSACTIONAL_CONFLICT:
+        reason = "another program changed the same keys meanwhile";
+        break;
+    case ERROR_BADDB:
+        break;
+    default:
+        return status;
+    }
+    State& s = TheState();
+    platform::RegistryWriteFailureHook hook;
+    std::string message;
+    {
+        std::lock_guard lock(s.mutex);
+        hook = s.failureHook;
+        message = status == ERROR_BADDB ? Hive::DamageMessage(s.folder)
+                                        : "Tovalo: a change could not be stored in " +
+                                              Hive::FileIn(s.folder).string() + ": " + reason + ".";
+    }
+    if (hook)
+        hook(platform::detail::FromUtf8(message));
+    return status;
 }
 
 LONG OpenOrCreate(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult, bool create,
@@ -202,7 +244,7 @@ LONG CopyName(const std::u16string& name, LPWSTR buffer, LPDWORD cch) {
 } // namespace
 
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult, LPDWORD lpdwDisposition) {
-    return OpenOrCreate(hKey, lpSubKey, phkResult, true, lpdwDisposition);
+    return Written(OpenOrCreate(hKey, lpSubKey, phkResult, true, lpdwDisposition));
 }
 
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult) {
@@ -230,29 +272,29 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD dwType, const BYTE* lp
         return ERROR_INVALID_PARAMETER;
     std::span<const BYTE> data =
         lpData ? std::span<const BYTE>(lpData, cbData) : std::span<const BYTE>();
-    return WithKey(hKey, [&](State&, Hive& hive, std::int64_t key) {
+    return Written(WithKey(hKey, [&](State&, Hive& hive, std::int64_t key) {
         return hive.SetValue(key, name, dwType, data);
-    });
+    }));
 }
 
 LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
     std::u16string_view name;
     if (LONG status = ValueName(lpValueName, name); status != ERROR_SUCCESS)
         return status;
-    return WithKey(
-        hKey, [&](State&, Hive& hive, std::int64_t key) { return hive.DeleteValue(key, name); });
+    return Written(WithKey(
+        hKey, [&](State&, Hive& hive, std::int64_t key) { return hive.DeleteValue(key, name); }));
 }
 
 LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     std::vector<std::u16string> parts;
     if (LONG status = SplitPath(lpSubKey, parts); status != ERROR_SUCCESS)
         return status;
-    return WithKey(hKey, [&](State&, Hive& hive, std::int64_t base) {
+    return Written(WithKey(hKey, [&](State&, Hive& hive, std::int64_t base) {
         std::int64_t key = 0;
         bool created = false;
         LONG status = hive.OpenPath(base, parts, false, key, created);
         return status == ERROR_SUCCESS ? hive.DeleteTree(key) : status;
-    });
+    }));
 }
 
 LONG RegCloseKey(HKEY hKey) {
@@ -318,6 +360,10 @@ std::string RegistryProblem() {
     return s.problem;
 }
 
+std::u16string RegistryProblemText() {
+    return detail::FromUtf8(RegistryProblem());
+}
+
 void CloseRegistry() {
     State& s = TheState();
     std::lock_guard lock(s.mutex);
@@ -336,17 +382,27 @@ RegistryRestore RestoreRegistry() {
     return result;
 }
 
-RegistryTransaction::RegistryTransaction() {
+void SetRegistryWriteFailureHook(RegistryWriteFailureHook hook) {
+    State& s = TheState();
+    std::lock_guard lock(s.mutex);
+    s.failureHook = std::move(hook);
+}
+
+RegistryTransaction::RegistryTransaction(Mode mode) : m_mode(mode) {
     State& s = TheState();
     std::lock_guard lock(s.mutex);
     Hive* hive = Acquire(s, m_status);
     if (!hive)
         return;
-    if (hive->InTransaction()) {
+    if (hive->InTransaction() || s.staged) {
         m_status = ERROR_ACCESS_DENIED;
         return;
     }
-    m_status = Check(s, hive->Begin());
+    if (mode == Mode::Staged)
+        s.staged = hive->Stage(m_status);
+    else
+        m_status = hive->Begin();
+    m_status = Check(s, m_status);
     m_active = m_status == ERROR_SUCCESS;
 }
 
@@ -355,7 +411,9 @@ RegistryTransaction::~RegistryTransaction() {
         return;
     State& s = TheState();
     std::lock_guard lock(s.mutex);
-    if (s.hive)
+    if (m_mode == Mode::Staged)
+        s.staged.reset();
+    else if (s.hive)
         s.hive->Rollback();
 }
 
@@ -363,14 +421,23 @@ LONG RegistryTransaction::Commit() {
     if (!m_active)
         return m_status == ERROR_SUCCESS ? ERROR_INVALID_HANDLE : m_status;
     m_active = false;
-    State& s = TheState();
-    std::lock_guard lock(s.mutex);
-    if (!s.hive)
-        return s.error == ERROR_SUCCESS ? ERROR_INVALID_HANDLE : s.error;
-    LONG status = Check(s, s.hive->Commit());
-    if (status != ERROR_SUCCESS && s.hive)
-        s.hive->Rollback();
-    return status;
+    LONG status;
+    {
+        State& s = TheState();
+        std::lock_guard lock(s.mutex);
+        if (!s.hive) {
+            s.staged.reset();
+            return s.error == ERROR_SUCCESS ? ERROR_INVALID_HANDLE : s.error;
+        }
+        if (m_mode == Mode::Staged) {
+            status = s.staged ? s.hive->ApplyStaged(*s.staged) : ERROR_INVALID_HANDLE;
+            s.staged.reset();
+        } else {
+            status = s.hive->Commit();
+        }
+        status = Check(s, status);
+    }
+    return Written(status);
 }
 
 } // namespace platform

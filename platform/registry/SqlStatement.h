@@ -7,16 +7,27 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace platform::detail {
 
-// A prepared statement that finalizes itself; binding stops at the first failure.
+// A prepared statement; binding stops at the first failure. One made from SQL text finalizes
+// itself; one lent from a cache is reset and handed back when it goes.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) {
+    Statement(sqlite3* db, const char* sql) : m_owned(true) {
         m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    // Lends a cached statement; a null one carries the error of its preparation.
+    Statement(sqlite3_stmt* cached, int rc) : m_stmt(cached), m_rc(cached ? SQLITE_OK : rc) {}
+    ~Statement() {
+        if (m_owned) {
+            sqlite3_finalize(m_stmt);
+        } else if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -27,7 +38,7 @@ public:
             m_rc = sqlite3_bind_int64(m_stmt, i, v);
         return *this;
     }
-    Statement& Bind(int i, const std::string& text) {
+    Statement& Bind(int i, std::string_view text) {
         if (Ok())
             m_rc = sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()),
                                      SQLITE_TRANSIENT);
@@ -60,6 +71,7 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_OK;
+    bool m_owned = false;
 };
 
 } // namespace platform::detail

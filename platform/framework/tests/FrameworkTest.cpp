@@ -212,11 +212,11 @@ TEST_F(Framework, ExitCommandDestroysTheFrameAndEndsTheLoop) {
               (std::vector<Record>{{"frame", WM_COMMAND, 32773, 0}, {"frame", WM_DESTROY, 0, 0}}));
 }
 
-TEST_F(Framework, FailedInitialisationEndsQuietlyWithoutALoop) {
+TEST_F(Framework, FailedInitialisationEndsWithTheExitCodeWithoutALoop) {
     ExitingApp app(false);
-    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 0);
+    EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 7);
     EXPECT_EQ(app.m_inits, 1);
-    EXPECT_EQ(app.m_exits, 0);
+    EXPECT_EQ(app.m_exits, 1);
 }
 
 TEST_F(Framework, RunWithoutAMainWindowReturnsAtOnce) {

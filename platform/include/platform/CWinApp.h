@@ -22,7 +22,7 @@ PLATFORM_EXPORT CWinApp* AfxGetApp();
 
 namespace platform {
 
-// InitInstance, then Run and ExitInstance when it succeeded; the process's exit code.
+// InitInstance, then Run when it succeeded; ExitInstance either way. The process's exit code.
 PLATFORM_EXPORT int RunApplication(CWinApp& app, int argc, char** argv);
 
 } // namespace platform

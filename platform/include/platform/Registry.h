@@ -4,6 +4,7 @@
 #include <platform/platform_export.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,8 @@ namespace platform {
 // Empty while the hive can be used; otherwise the message that names the damaged file and the
 // kept copy. Programs check it at start and stop with the message.
 PLATFORM_EXPORT std::string RegistryProblem();
+// The same as the device's text, for a message box.
+PLATFORM_EXPORT std::u16string RegistryProblemText();
 
 // Puts registry.db.bak back in place of registry.db, keeping the file it replaces (with its
 // journal) as registry.db.damaged-<timestamp>. The message says what was done, or why not.
@@ -99,21 +102,42 @@ private:
     DWORD m_disposition = 0;
 };
 
-// All-or-nothing group of registry writes: every Reg* call made while it is active belongs
-// to it; nothing is stored unless Commit succeeds. One at a time per process.
+// Called when a write of this process could not be stored (the hive busy for too long, the
+// disk full, the key deleted by another program, the file damaged), with a message naming
+// the file and the reason; not for a caller's bad arguments. Runs on the writing thread
+// after the registry has let go of its lock.
+using RegistryWriteFailureHook = std::function<void(const std::u16string& message)>;
+PLATFORM_EXPORT void SetRegistryWriteFailureHook(RegistryWriteFailureHook hook);
+
+// All-or-nothing group of registry calls: every Reg* call of this process made while it is
+// active belongs to it; nothing is stored unless Commit succeeds. One at a time per process.
 class PLATFORM_EXPORT RegistryTransaction {
 public:
-    RegistryTransaction();
+    enum class Mode {
+        // The reads share one snapshot and cost no lock; the first write waits for other
+        // programs' writes and then holds them off until the transaction ends.
+        Direct,
+        // For long runs of writes (an import): they go to a private copy of the hive while
+        // other programs go on reading and writing it; Commit puts them in place in one short
+        // write, or stores nothing and returns ERROR_TRANSACTIONAL_CONFLICT when another
+        // program changed the same keys or values meanwhile.
+        Staged,
+    };
+
+    explicit RegistryTransaction(Mode mode = Mode::Direct);
     ~RegistryTransaction();
     RegistryTransaction(const RegistryTransaction&) = delete;
     RegistryTransaction& operator=(const RegistryTransaction&) = delete;
 
     // ERROR_SUCCESS when the transaction began.
     LONG Status() const { return m_status; }
+    // A write inside that the hive could not store (not a bad argument) makes Commit fail
+    // too, storing nothing.
     LONG Commit();
 
 private:
-    LONG m_status;
+    Mode m_mode;
+    LONG m_status = ERROR_SUCCESS;
     bool m_active = false;
 };
 

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <platform/Registry.h>
+
+#include <cstring>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The hive below one key as plain data, to compare whole trees.
+namespace storedump {
+
+struct Value {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    friend bool operator==(const Value&, const Value&) = default;
+    friend void PrintTo(const Value& v, std::ostream* os) {
+        *os << "type " << v.type << ", bytes";
+        for (BYTE b : v.data)
+            *os << ' ' << static_cast<int>(b);
+    }
+};
+
+using Values = std::map<std::u16string, Value>;
+using Tree = std::map<std::u16string, Values>; // key path relative to the dumped key
+
+inline Value Dword(int v) {
+    Value value{REG_DWORD, std::vector<BYTE>(4)};
+    std::memcpy(value.data.data(), &v, 4);
+    return value;
+}
+
+inline Value Text(std::u16string_view s) {
+    Value value{REG_SZ, std::vector<BYTE>((s.size() + 1) * 2, 0)};
+    std::memcpy(value.data.data(), s.data(), s.size() * 2);
+    return value;
+}
+
+inline void DumpInto(HKEY key, const std::u16string& path, Tree& tree) {
+    Values& values = tree[path];
+    for (DWORD i = 0;; ++i) {
+        WCHAR name[512];
+        DWORD nameLen = 512;
+        BYTE data[4096];
+        DWORD size = sizeof(data);
+        DWORD type = 0;
+        if (RegEnumValueW(key, i, name, &nameLen, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[std::u16string(name, nameLen)] = Value{type, std::vector<BYTE>(data, data + size)};
+    }
+    for (DWORD i = 0;; ++i) {
+        WCHAR name[512];
+        DWORD nameLen = 512;
+        if (RegEnumKeyExW(key, i, name, &nameLen) != ERROR_SUCCESS)
+            break;
+        std::u16string child(name, nameLen);
+        HKEY sub = nullptr;
+        if (RegOpenKeyExW(key, child.c_str(), &sub) == ERROR_SUCCESS) {
+            DumpInto(sub, path.empty() ? child : path + u"\\" + child, tree);
+            RegCloseKey(sub);
+        }
+    }
+}
+
+// Empty when the key does not exist.
+inline Tree Dump(const std::u16string& keyPath) {
+    Tree tree;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key) != ERROR_SUCCESS)
+        return tree;
+    DumpInto(key, u"", tree);
+    RegCloseKey(key);
+    return tree;
+}
+
+inline bool KeyExists(const std::u16string& keyPath) {
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key);
+    if (key)
+        RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+inline void SetText(const std::u16string& keyPath, const WCHAR* name, std::u16string_view text) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key);
+    Value v = Text(text);
+    RegSetValueExW(key, name, REG_SZ, v.data.data(), static_cast<DWORD>(v.data.size()));
+    RegCloseKey(key);
+}
+
+inline void SetDword(const std::u16string& keyPath, const WCHAR* name, int n) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key);
+    RegSetValueExW(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&n), 4);
+    RegCloseKey(key);
+}
+
+} // namespace storedump
