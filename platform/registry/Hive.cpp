@@ -231,7 +231,7 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
     return nullptr;
 }
 
-Hive::Hive(sqlite3* db, fs::path folder) : m_db(db), m_folder(std::move(folder)) {}
+Hive::Hive(sqlite3* db, fs::path folder) : m_db(db), m_folder(std::move(folder)), m_enum(db) {}
 
 Hive::~Hive() {
     sqlite3_close(m_db);
@@ -439,13 +439,13 @@ LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
-    int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
+    std::string stored;
+    int rc = m_enum.SubkeyName(key, index, stored);
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
     if (rc != SQLITE_ROW)
         return Fail(rc);
-    name = FromUtf8(s.Text(0));
+    name = FromUtf8(stored);
     return ERROR_SUCCESS;
 }
 
@@ -454,13 +454,31 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s(m_db,
-                "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
-    int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return Fail(rc);
+    // A value deleted by another process since the list was read makes the list read again;
+    // an id that a fresh list names but the table lacks is damage.
+    for (int attempt = 0;; ++attempt) {
+        std::int64_t id = 0;
+        int rc = m_enum.ValueId(key, index, id);
+        if (rc == SQLITE_DONE)
+            return ERROR_NO_MORE_ITEMS;
+        if (rc != SQLITE_ROW)
+            return Fail(rc);
+        Statement s(m_db, "SELECT name, type, data FROM vals WHERE id = ?1");
+        rc = s.Bind(1, id).Step();
+        if (rc == SQLITE_DONE && attempt == 0) {
+            m_enum.Forget();
+            continue;
+        }
+        if (rc == SQLITE_DONE)
+            return Damage();
+        if (rc != SQLITE_ROW)
+            return Fail(rc);
+        return ValueFromRow(s, name, type, data, size);
+    }
+}
+
+LONG Hive::ValueFromRow(const Statement& s, std::u16string& name, LPDWORD type, LPBYTE data,
+                        LPDWORD size) {
     if (!ValueRowFits(s, 1, 2))
         return Damage();
     name = FromUtf8(s.Text(0));

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <platform/Types.h>
+#include <platform/platform_export.h>
+
+#include "registry/EnumCache.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,12 +17,14 @@ struct sqlite3;
 
 namespace platform::detail {
 
+class Statement;
+
 // Key id of HKEY_CURRENT_USER; it has no row of its own.
 inline constexpr std::int64_t kRootKey = 0;
 
 // One hive file: the SQLite connection and the statements the registry calls need.
 // Names arrive already checked (non-empty where required, at most 255 units, valid UTF-16).
-class Hive {
+class PLATFORM_EXPORT Hive {
 public:
     // Opens (creating when missing) registry.db in the folder. On failure returns null with
     // the error code and, for a damaged file, the message naming it.
@@ -72,10 +77,13 @@ private:
     // Marks the hive damaged: a row holds what no write of ours makes.
     LONG Damage();
     LONG Exec(const char* sql);
+    LONG ValueFromRow(const Statement& s, std::u16string& name, LPDWORD type, LPBYTE data,
+                      LPDWORD size);
 
     sqlite3* m_db = nullptr;
     std::filesystem::path m_folder;
     bool m_damaged = false;
+    EnumCache m_enum;
 };
 
 } // namespace platform::detail

@@ -5,6 +5,7 @@
 
 #include <platform/Registry.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tovaloreg {
@@ -149,28 +150,29 @@ bool RegFileWriter::WriteKey(std::u16string_view path, std::u16string* children,
         return false;
     }
     std::u16string block = u"[" + FullKeyPath(path) + u"]" + m_newline;
-    for (DWORD index = 0;; ++index) {
-        std::u16string name;
-        DWORD size = 0;
-        LONG status = EnumName(
-            [&](WCHAR* buffer, DWORD* cch) {
-                return RegEnumValueW(key.Get(), index, buffer, cch, nullptr, nullptr, &size);
-            },
-            name);
+    // One call per value with buffers that grow to the largest name and data met so far.
+    std::vector<WCHAR> name(256);
+    std::vector<BYTE> data(4096);
+    for (DWORD index = 0;;) {
+        DWORD cch = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        LONG status = RegEnumValueW(key.Get(), index, name.data(), &cch, &type, data.data(), &size);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
-        std::vector<BYTE> data(size);
-        DWORD type = 0;
-        DWORD cch = static_cast<DWORD>(name.size() + 1);
-        std::u16string again(name.size() + 1, u'\0');
-        if (status == ERROR_SUCCESS)
-            status = RegEnumValueW(key.Get(), index, again.data(), &cch, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            name.resize(std::max<std::size_t>(name.size(), cch + 1));
+            data.resize(std::max<std::size_t>(data.size(), size));
+            continue;
+        }
         if (status != ERROR_SUCCESS) {
             error = Describe(status, path);
             return false;
         }
-        data.resize(size);
-        block += FormatValue(name, type, data) + m_newline;
+        block += FormatValue(std::u16string_view(name.data(), cch), type,
+                             std::span<const BYTE>(data.data(), size));
+        block += m_newline;
+        ++index;
     }
     block += m_newline;
     if (children) {

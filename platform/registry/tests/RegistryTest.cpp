@@ -1,5 +1,6 @@
 #include "RegistryHelpers.h"
 
+#include "registry/Hive.h"
 #include <platform/Registry.h>
 #include <testsupport/DeviceFolder.h>
 
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using regtest::Key;
@@ -301,6 +303,73 @@ TEST_F(RegistryTest, TransactionIsAllOrNothing) {
     platform::CloseRegistry();
     EXPECT_EQ(Key(u"Software\\Batch\\A", false).Status(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Key(u"Software\\Batch\\B", false).Dword(u"Two"), 2u);
+}
+
+// A walk by index reads its key's list once; a change between two steps, by this process or
+// by another connection, must still show in the rest of the walk.
+TEST_F(RegistryTest, EnumerationFollowsChangesBetweenSteps) {
+    using platform::detail::Hive;
+    struct Case {
+        const char* what;
+        std::function<void(Hive&, std::int64_t walk)> change;
+        std::vector<std::u16string> values;
+        std::vector<std::u16string> subkeys;
+    };
+    auto other = [](Hive& hive, std::int64_t walk, const char16_t* value, const char16_t* sub) {
+        DWORD one = 1;
+        ASSERT_EQ(hive.SetValue(walk, value, REG_DWORD, {reinterpret_cast<BYTE*>(&one), 4}),
+                  ERROR_SUCCESS);
+        std::int64_t id = 0;
+        bool created = false;
+        ASSERT_EQ(hive.OpenPath(walk, std::vector<std::u16string>{sub}, true, id, created),
+                  ERROR_SUCCESS);
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [](Hive&, std::int64_t) {}, {u"a", u"b", u"c"}, {u"k1", u"k2"}},
+        {"this process adds",
+         [](Hive&, std::int64_t) {
+             Key(u"Software\\Walk").SetDword(u"d", 1);
+             Key(u"Software\\Walk\\k0");
+         },
+         {u"a", u"b", u"c", u"d"},
+         {u"k0", u"k1", u"k2"}},
+        {"this process deletes",
+         [](Hive&, std::int64_t) {
+             RegDeleteValueW(Key(u"Software\\Walk").Get(), u"a");
+             RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Walk\\k1");
+         },
+         {u"b", u"c"},
+         {u"k2"}},
+        {"another connection adds",
+         [&](Hive& hive, std::int64_t walk) { other(hive, walk, u"e", u"k3"); },
+         {u"a", u"b", u"c", u"e"},
+         {u"k1", u"k2", u"k3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Walk");
+        Key walk(u"Software\\Walk");
+        for (auto name : {u"a", u"b", u"c"})
+            ASSERT_EQ(walk.SetDword(name, 1), ERROR_SUCCESS);
+        Key(u"Software\\Walk\\k1");
+        Key(u"Software\\Walk\\k2");
+        // The first steps of both walks, then the change.
+        ASSERT_EQ(regtest::ValueNames(walk.Get()).size(), 3u);
+        ASSERT_EQ(regtest::SubkeyNames(walk.Get()).size(), 2u);
+        LONG error;
+        std::string problem;
+        auto hive = Hive::Open(Device(), error, problem);
+        ASSERT_TRUE(hive) << problem;
+        std::int64_t id = 0;
+        bool created = false;
+        ASSERT_EQ(hive->OpenPath(platform::detail::kRootKey,
+                                 std::vector<std::u16string>{u"Software", u"Walk"}, false, id,
+                                 created),
+                  ERROR_SUCCESS);
+        c.change(*hive, id);
+        EXPECT_EQ(regtest::ValueNames(walk.Get()), c.values);
+        EXPECT_EQ(regtest::SubkeyNames(walk.Get()), c.subkeys);
+    }
 }
 
 } // namespace
