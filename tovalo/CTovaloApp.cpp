@@ -2,12 +2,16 @@
 
 #include "Resources.h"
 
+#include <platform/Registry.h>
+
 BOOL CTovaloApp::InitInstance() {
     // One launcher per device: a second start brings the first to the front and ends.
     if (HWND running = FindWindowW(nullptr, kFrameTitle)) {
         SetForegroundWindow(running);
         return FALSE;
     }
+    // The store as this start finds it joins the backup history, unless it is unchanged.
+    platform::BackUpRegistry(platform::BackupReason::Start);
     RegisterResources();
     m_pDoc = std::make_unique<CTovaloDoc>();
     m_pDoc->OnNewDocument();

@@ -1,6 +1,7 @@
 #include "registry/Hive.h"
 
 #include "core/Text.h"
+#include "registry/RegistryFiles.h"
 #include "registry/SqlStatement.h"
 
 #include <sqlite3.h>
@@ -60,15 +61,7 @@ void RemoveWithSidecars(const fs::path& file) {
 }
 
 sqlite3* OpenConnection(const fs::path& file, int& rc) {
-    sqlite3* db = nullptr;
-    rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        return nullptr;
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
-    return db;
+    return Hive::Connect(file, false, rc);
 }
 
 // Checks a connection's file without writing to it: SQLite's own check, then our schema.
@@ -179,24 +172,27 @@ fs::path Hive::FileIn(const fs::path& folder) {
     return folder / "registry.db";
 }
 
-fs::path Hive::BackupIn(const fs::path& folder) {
-    return folder / "registry.db.bak";
+sqlite3* Hive::Connect(const fs::path& file, bool readOnly, int& rc) {
+    sqlite3* db = nullptr;
+    const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    rc = sqlite3_open_v2(file.c_str(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    return db;
 }
 
-std::string Hive::DamageMessage(const fs::path& folder) {
-    return "Tovalo: the registry file " + FileIn(folder).string() +
-           " is damaged; it was left as it was. Restore the last good copy " +
-           BackupIn(folder).string() + " with: tovalo-reg restore";
-}
-
-bool Hive::IsSound(const fs::path& file) {
+int Hive::Check(const fs::path& file) {
     int rc;
     sqlite3* db = OpenConnection(file, rc);
     if (!db)
-        return false;
+        return rc;
     rc = CheckSound(db);
     sqlite3_close(db);
-    return rc == SQLITE_OK;
+    return rc;
 }
 
 std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::string& problem) {
@@ -222,7 +218,7 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
     sqlite3_close(db);
     if (IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
         error = ERROR_BADDB;
-        problem = DamageMessage(folder);
+        problem = DamagedHiveMessage(folder);
     } else {
         error = ERROR_ACCESS_DENIED;
         problem =
@@ -235,39 +231,6 @@ Hive::Hive(sqlite3* db, fs::path folder) : m_db(db), m_folder(std::move(folder))
 
 Hive::~Hive() {
     sqlite3_close(m_db);
-}
-
-bool Hive::RefreshBackup() {
-    fs::path backup = BackupIn(m_folder);
-    std::error_code ec;
-    // A backup made after the hive's last write is that hive already: copying it again would
-    // only cost syncs at every start. Equal times may hide a later write, so they copy.
-    const fs::path hive = FileIn(m_folder);
-    auto newest = fs::last_write_time(hive, ec);
-    const auto wal = fs::last_write_time(hive.string() + "-wal", ec);
-    if (!ec && wal > newest)
-        newest = wal;
-    const auto made = fs::last_write_time(backup, ec);
-    if (!ec && made > newest)
-        return true;
-    fs::path temp = backup.string() + ".new-" + std::to_string(::getpid());
-    fs::remove(temp, ec);
-    if (!CreateEmptyOwnerFile(temp))
-        return false;
-    Statement vacuum(m_db, "VACUUM INTO ?1");
-    vacuum.Bind(1, temp.string());
-    bool ok = vacuum.Step() == SQLITE_DONE;
-    if (ok) {
-        int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-        ok = fd >= 0 && ::fsync(fd) == 0;
-        if (fd >= 0)
-            ::close(fd);
-    }
-    if (ok)
-        ok = ::rename(temp.c_str(), backup.c_str()) == 0;
-    if (!ok)
-        fs::remove(temp, ec);
-    return ok;
 }
 
 LONG Hive::Fail(int rc) {

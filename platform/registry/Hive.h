@@ -35,14 +35,11 @@ public:
     Hive& operator=(const Hive&) = delete;
 
     static std::filesystem::path FileIn(const std::filesystem::path& folder);
-    static std::filesystem::path BackupIn(const std::filesystem::path& folder);
-    static std::string DamageMessage(const std::filesystem::path& folder);
-    // True when the file is a hive of ours that passes SQLite's check; the file may be
-    // given its journal mode but is otherwise not written.
-    static bool IsSound(const std::filesystem::path& file);
-
-    // Writes a consistent copy of the hive to registry.db.bak (owner-only).
-    bool RefreshBackup();
+    // SQLITE_OK when the file is a hive of ours that passes SQLite's check, else the reason;
+    // the file may be given its journal mode but is otherwise not written.
+    static int Check(const std::filesystem::path& file);
+    // A connection with the hive's busy timeout and extended result codes; null on failure.
+    static sqlite3* Connect(const std::filesystem::path& file, bool readOnly, int& rc);
 
     // Set once an operation met a damaged file; the caller then stops using the hive.
     bool Damaged() const { return m_damaged; }

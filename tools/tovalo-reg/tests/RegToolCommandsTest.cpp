@@ -1,0 +1,123 @@
+#include "RegToolFixture.h"
+
+#include <fstream>
+#include <functional>
+
+namespace {
+
+using namespace regtooltest;
+
+constexpr const char16_t* kRoot = u"Software\\NorviSoft\\NorviLuncher";
+const std::string kLauncher = "'HKCU\\Software\\NorviSoft\\NorviLuncher'";
+
+std::vector<BYTE> Dword(DWORD value) {
+    return {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
+            static_cast<BYTE>(value >> 24)};
+}
+
+std::u16string Below(std::u16string_view path) {
+    return path.empty() ? std::u16string(kRoot)
+                        : std::u16string(kRoot) + u"\\" + std::u16string(path);
+}
+
+class RegToolCommandsTest : public RegToolTest {
+protected:
+    static void SetIn(std::u16string_view path, const char16_t* name, DWORD type,
+                      const std::vector<BYTE>& data) {
+        Set(Below(path).c_str(), name, type, data);
+    }
+    // Two groups, three programs (two in "etc.", one in "Games") and one quick-launch entry,
+    // with every counter right.
+    static void FillStore() {
+        SetIn(u"Groups", u"GROUPCOUNT", REG_DWORD, Dword(2));
+        SetIn(u"Groups\\Groups0", u"GroupName", REG_SZ, Utf16(u"etc."));
+        SetIn(u"Groups\\Groups0", u"IconCount", REG_DWORD, Dword(2));
+        SetIn(u"Groups\\Groups1", u"GroupName", REG_SZ, Utf16(u"Games"));
+        SetIn(u"Groups\\Groups1", u"IconCount", REG_DWORD, Dword(1));
+        SetIn(u"EXEs", u"EXEICONCOUNT", REG_DWORD, Dword(3));
+        const DWORD groups[] = {0, 0, 1};
+        for (int n = 0; n < 3; ++n) {
+            std::u16string slot =
+                u"EXEs\\EXEs" + std::u16string(1, static_cast<char16_t>(u'0' + n));
+            SetIn(slot, u"IconPath", REG_SZ, Utf16(u"\\usr\\bin\\program"));
+            SetIn(slot, u"IconName", REG_SZ, Utf16(u"Program"));
+            SetIn(slot, u"GroupPosition", REG_DWORD, Dword(groups[n]));
+        }
+        SetIn(u"QL", u"QLCOUNT", REG_DWORD, Dword(1));
+        SetIn(u"QL\\QL0", u"QLPath", REG_SZ, Utf16(u"\\usr\\bin\\program"));
+    }
+    static std::size_t Lines(const std::string& text) {
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+};
+
+TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
+    struct Case {
+        std::string args;
+        int exit;
+        std::string says; // on standard error, or on standard output for exit 0
+    };
+    const std::vector<Case> cases = {
+        {"--help", 0, "usage: tovalo-reg query KEY"},
+        {"-h", 0, "tovalo-reg restore [--force] [N]"},
+        {"", 2, "no command given"},
+        {"frobnicate", 2, "unknown command \"frobnicate\""},
+        {"export --bogus", 2, "export does not take \"--bogus\""},
+        {"restore two", 2, "not \"two\""},
+        {"restore 0", 2, "not \"0\""},
+        {"backups now", 2, "backups takes no arguments"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        Result result = Run(c.args);
+        EXPECT_EQ(result.exit, c.exit);
+        const std::string& said = c.exit == 0 ? result.out : result.err;
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        EXPECT_NE(said.find("usage: tovalo-reg"), std::string::npos) << said;
+        if (c.exit == 0)
+            EXPECT_EQ(result.err, "");
+    }
+}
+
+// The history keeps what each changing command replaced, so that a query in between does not
+// lose the deleted key and a restore can itself be undone.
+TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
+    FillStore();
+    const auto before = Snapshot(kRoot);
+    Result none = Run("backups");
+    EXPECT_EQ(none.exit, 0);
+    EXPECT_NE(none.out.find("no backups"), std::string::npos) << none.out;
+
+    ASSERT_EQ(Run("delete " + kLauncher).exit, 0);
+    ASSERT_EQ(Run("query 'HKCU\\Software'").exit, 0);
+    Result list = Run("backups");
+    ASSERT_EQ(list.exit, 0);
+    EXPECT_EQ(Lines(list.out), 1u) << list.out;
+    EXPECT_NE(list.out.find(" 1  "), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("before a delete"), std::string::npos) << list.out;
+
+    Result refused = Run("restore");
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_NE(refused.err.find("tovalo-reg restore --force 1"), std::string::npos) << refused.err;
+    EXPECT_TRUE(Snapshot(kRoot).empty());
+
+    Result restored = Run("restore --force");
+    ASSERT_EQ(restored.exit, 0) << restored.err;
+    EXPECT_EQ(Snapshot(kRoot), before);
+    list = Run("backups");
+    EXPECT_EQ(Lines(list.out), 2u) << list.out;
+    EXPECT_NE(list.out.find(" 1  "), std::string::npos);
+    EXPECT_LT(list.out.find("before a restore"), list.out.find("before a delete")) << list.out;
+
+    ASSERT_EQ(Run("restore --force 1").exit, 0);
+    EXPECT_TRUE(Snapshot(kRoot).empty()) << "the restore was undone";
+    ASSERT_EQ(Run("restore 3 --force").exit, 0);
+    EXPECT_EQ(Snapshot(kRoot), before);
+
+    WriteFile(Io("in.reg"), "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\New]\n");
+    ASSERT_EQ(Run("import '" + Io("in.reg").string() + "'").exit, 0);
+    list = Run("backups");
+    EXPECT_EQ(list.out.find("before an import"), list.out.find("  before") + 2) << list.out;
+}
+
+} // namespace
