@@ -26,6 +26,7 @@ private:
     // Writes a parsed file into the hive, all of it or, on the first failure, nothing.
     int ApplyImport(const RegFile& file, const std::string& name);
     int Delete(const std::vector<std::string>& args);
+    int Check(const std::vector<std::string>& args);
     int Backups(const std::vector<std::string>& args);
     int Restore(const std::vector<std::string>& args);
     // Usage on standard error after saying what was wrong.

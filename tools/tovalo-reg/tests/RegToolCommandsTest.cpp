@@ -63,6 +63,7 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
         {"", 2, "no command given"},
         {"frobnicate", 2, "unknown command \"frobnicate\""},
         {"export --bogus", 2, "export does not take \"--bogus\""},
+        {"check --fixx", 2, "check does not take \"--fixx\""},
         {"restore two", 2, "not \"two\""},
         {"restore 0", 2, "not \"0\""},
         {"backups now", 2, "backups takes no arguments"},
@@ -118,6 +119,80 @@ TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
     ASSERT_EQ(Run("import '" + Io("in.reg").string() + "'").exit, 0);
     list = Run("backups");
     EXPECT_EQ(list.out.find("before an import"), list.out.find("  before") + 2) << list.out;
+}
+
+TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCount) {
+    struct Case {
+        const char* what;
+        std::function<void()> edit;
+        std::vector<std::string> lines;
+    };
+    const std::string groups = "HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups";
+    const std::vector<Case> cases = {
+        {"all agree", [] {}, {}},
+        {"too many groups",
+         [] { SetIn(u"Groups", u"GROUPCOUNT", REG_DWORD, Dword(3)); },
+         {groups + " GROUPCOUNT: stored 3, counted 2"}},
+        {"program count absent",
+         [] {
+             RegDeleteValueW(platform::RegistryKey(Below(u"EXEs"), false).Get(), u"EXEICONCOUNT");
+         },
+         {"NorviLuncher\\EXEs EXEICONCOUNT: stored absent, counted 3"}},
+        {"quick-launch count as text",
+         [] { SetIn(u"QL", u"QLCOUNT", REG_SZ, Utf16(u"1")); },
+         {"NorviLuncher\\QL QLCOUNT: stored not a 4-byte number, counted 1"}},
+        {"a program moved by hand",
+         [] { SetIn(u"EXEs\\EXEs1", u"GroupPosition", REG_DWORD, Dword(1)); },
+         {groups + "\\Groups0 IconCount: stored 2, counted 1",
+          groups + "\\Groups1 IconCount: stored 1, counted 2"}},
+        {"a path too long to read is no program",
+         [] { SetIn(u"EXEs\\EXEs0", u"IconPath", REG_SZ, Utf16(std::u16string(130, u'p'))); },
+         {"EXEICONCOUNT: stored 3, counted 2",
+          groups + "\\Groups0 IconCount: stored 2, counted 1"}},
+        {"the favourites group counts favourites",
+         [] {
+             SetIn(u"Groups\\Groups2", u"GroupName", REG_SZ, Utf16(u"MyFavorite"));
+             SetIn(u"Groups\\Groups2", u"IconCount", REG_DWORD, Dword(5));
+             SetIn(u"", u"CheckFavorite", REG_DWORD, Dword(1));
+             SetIn(u"", u"FavoritePK", REG_DWORD, Dword(2));
+         },
+         {groups + " GROUPCOUNT: stored 2, counted 3"}},
+        {"a former favourites group counts programs",
+         [] {
+             SetIn(u"Groups\\Groups2", u"GroupName", REG_SZ, Utf16(u"MyFavorite"));
+             SetIn(u"Groups\\Groups2", u"IconCount", REG_DWORD, Dword(5));
+             SetIn(u"", u"CheckFavorite", REG_DWORD, Dword(0));
+             SetIn(u"", u"FavoritePK", REG_DWORD, Dword(2));
+         },
+         {groups + " GROUPCOUNT: stored 2, counted 3",
+          groups + "\\Groups2 IconCount: stored 5, counted 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteKeyW(HKEY_CURRENT_USER, u"Software");
+        FillStore();
+        c.edit();
+        Result check = Run("check");
+        EXPECT_EQ(check.exit, c.lines.empty() ? 0 : 1) << check.err;
+        EXPECT_EQ(Lines(check.out), c.lines.empty() ? 1u : c.lines.size()) << check.out;
+        for (const auto& line : c.lines)
+            EXPECT_NE(check.out.find(line + "\n"), std::string::npos) << check.out;
+        if (c.lines.empty())
+            continue;
+        EXPECT_NE(check.err.find("check --fix"), std::string::npos) << check.err;
+        Result fix = Run("check --fix");
+        EXPECT_EQ(fix.exit, 0) << fix.err;
+        Result again = Run("check");
+        EXPECT_EQ(again.exit, 0) << again.out;
+        EXPECT_NE(again.out.find("Every counter agrees"), std::string::npos) << again.out;
+        EXPECT_NE(Run("backups").out.find("before check --fix"), std::string::npos);
+    }
+
+    RegDeleteKeyW(HKEY_CURRENT_USER, u"Software");
+    Result empty = Run("check --fix");
+    EXPECT_EQ(empty.exit, 0);
+    EXPECT_NE(empty.out.find("no launcher store"), std::string::npos) << empty.out;
+    EXPECT_TRUE(Snapshot(u"Software").empty()) << "check creates no key";
 }
 
 } // namespace
