@@ -48,8 +48,9 @@ std::optional<DWORD> ParseHexNumber(std::u16string_view digits) {
     return value;
 }
 
-std::vector<std::u16string> SplitLines(std::u16string_view text) {
-    std::vector<std::u16string> lines;
+// Views into the text: a large file is not held twice.
+std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n') {
@@ -123,10 +124,10 @@ bool RegFileParser::Decode(std::string_view bytes, std::u16string& text) {
 std::optional<RegFile> RegFileParser::Parse(std::string_view bytes) {
     m_error.clear();
     m_line = 0;
-    std::u16string text;
-    if (!Decode(bytes, text))
+    m_text.clear();
+    if (!Decode(bytes, m_text))
         return std::nullopt;
-    m_lines = SplitLines(text);
+    m_lines = SplitLines(m_text);
     m_next = 0;
 
     m_line = 1;

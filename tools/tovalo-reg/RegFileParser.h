@@ -28,7 +28,8 @@ private:
     bool ParseHex(std::u16string_view list, std::vector<BYTE>& bytes);
     bool Fail(std::string message);
 
-    std::vector<std::u16string> m_lines;
+    std::u16string m_text;
+    std::vector<std::u16string_view> m_lines;
     std::size_t m_next = 0;
     int m_line = 0;
     bool m_regedit4 = false;

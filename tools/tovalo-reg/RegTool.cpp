@@ -8,10 +8,12 @@
 
 #include <platform/Device.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tovaloreg {
 
@@ -65,6 +67,46 @@ std::string ErrorText(LONG status) {
 }
 
 using Key = platform::RegistryKey;
+
+// Reads a whole file of at most `limit` bytes, refusing a longer one (or an endless one such
+// as /dev/zero) as soon as it has read past the limit.
+bool ReadLimited(const std::string& path, std::size_t limit, std::string& content,
+                 std::string& error) {
+    const auto tooLarge = [&] {
+        error = path + " is larger than " + std::to_string(limit >> 20) +
+                " MiB, the most an import reads";
+        content = std::string();
+        return false;
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = path + " is a folder, not a file";
+        return false;
+    }
+    // A regular file says its size; a device or a pipe is read up to the limit.
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > limit)
+            return tooLarge();
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    content.clear();
+    std::vector<char> buffer(1 << 16);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+        content.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        if (content.size() > limit)
+            return tooLarge();
+    }
+    if (in.bad()) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -198,13 +240,13 @@ int RegTool::Export(const std::vector<std::string>& args) {
 int RegTool::Import(const std::vector<std::string>& args) {
     if (args.size() != 1)
         return Usage("import takes one FILE");
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in)
-        return Fail("cannot read " + args[0]);
-    std::ostringstream content;
-    content << in.rdbuf();
+    std::string content;
+    std::string error;
+    if (!ReadLimited(args[0], kMaxImportBytes, content, error))
+        return Fail(error + "; nothing was imported");
     RegFileParser parser;
-    auto file = parser.Parse(content.str());
+    auto file = parser.Parse(content);
+    content = std::string();
     if (!file)
         return Fail(args[0] + ":" + std::to_string(parser.ErrorLine()) + ": " + parser.Error() +
                     "; nothing was imported");

@@ -19,6 +19,9 @@ public:
 
     int Run(const std::vector<std::string>& args);
 
+    // The most an import reads; a larger file is refused before it is parsed.
+    static constexpr std::size_t kMaxImportBytes = 64u << 20;
+
 private:
     int Query(const std::vector<std::string>& args);
     int Export(const std::vector<std::string>& args);

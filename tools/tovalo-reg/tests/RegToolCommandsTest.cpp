@@ -195,4 +195,48 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
     EXPECT_TRUE(Snapshot(u"Software").empty()) << "check creates no key";
 }
 
+TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
+    FillStore();
+    const auto before = Snapshot(kRoot);
+    const fs::path sparse = Io("in.reg");
+    { std::ofstream(sparse).put('W'); }
+    fs::resize_file(sparse, 600u << 20);
+    const fs::path lines = Device() / "lines.reg";
+    {
+        std::ofstream out(lines);
+        out << "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\Many]\n";
+        for (int i = 0; out.tellp() < (30 << 20); ++i)
+            out << "\"v" << i << "\"=dword:1\n";
+    }
+    struct Case {
+        std::string file;
+        std::string limit;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"/dev/zero", "ulimit -v 400000; ", "/dev/zero is larger than 64 MiB"},
+        {sparse.string(), "ulimit -v 400000; ", "is larger than 64 MiB"},
+        {lines.string(), "ulimit -v 250000; ", "out of memory; nothing was changed"},
+        {Device().string(), "", "is a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Result result = Run("import '" + c.file + "'", c.limit);
+        EXPECT_EQ(result.exit, 1);
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        EXPECT_EQ(Snapshot(kRoot), before);
+        EXPECT_TRUE(Snapshot(u"Software\\Many").empty());
+    }
+
+    // Exactly the limit is still read.
+    {
+        std::ofstream out(sparse, std::ios::trunc);
+        out << "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\Edge]\n;";
+    }
+    fs::resize_file(sparse, 64u << 20);
+    Result edge = Run("import '" + sparse.string() + "'");
+    EXPECT_EQ(edge.exit, 0) << edge.err;
+    EXPECT_EQ(Snapshot(u"Software\\Edge").size(), 1u);
+}
+
 } // namespace
