@@ -72,16 +72,21 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 } // namespace
 
 std::optional<std::size_t> ReadQuoted(std::u16string_view text, std::size_t pos,
-                                      std::u16string& out) {
+                                      std::u16string& out, bool lineBreaks) {
     out.clear();
     for (std::size_t i = pos + 1; i < text.size(); ++i) {
         char16_t c = text[i];
         if (c == u'"')
             return i + 1;
         if (c == u'\\') {
-            if (i + 1 >= text.size() || (text[i + 1] != u'\\' && text[i + 1] != u'"'))
+            const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+            if (next == u'\\' || next == u'"')
+                c = next;
+            else if (lineBreaks && (next == u'n' || next == u'r'))
+                c = next == u'n' ? u'\n' : u'\r';
+            else
                 return std::nullopt;
-            c = text[++i];
+            ++i;
         }
         out += c;
     }
@@ -210,10 +215,10 @@ bool RegFileParser::ParseValue(std::u16string_view entry, RegFileKey& key) {
     if (entry.front() == u'@') {
         pos = 1;
     } else {
-        auto end = ReadQuoted(entry, 0, value.name);
+        auto end = ReadQuoted(entry, 0, value.name, true);
         if (!end)
-            return Fail("the value name is not closed by \" or holds an escape other than \\\\ "
-                        "and \\\"");
+            return Fail("the value name is not closed by \" or holds an escape other than \\\\, "
+                        "\\\", \\n and \\r");
         pos = *end;
     }
     if (value.name.size() > kMaxNameLength)

@@ -37,10 +37,11 @@ private:
     int m_errorLine = 0;
 };
 
-// Reads a quoted string with the format's escapes (\\ and \") starting at text[pos] == '"'.
+// Reads a quoted string with the format's escapes (\\ and \") starting at text[pos] == '"';
+// with lineBreaks also \n and \r, which value names use for the breaks a line cannot hold.
 // Returns the position after the closing quote, or nothing when it is unterminated or
 // holds another escape.
 std::optional<std::size_t> ReadQuoted(std::u16string_view text, std::size_t pos,
-                                      std::u16string& out);
+                                      std::u16string& out, bool lineBreaks = false);
 
 } // namespace tovaloreg

@@ -14,15 +14,25 @@ namespace {
 
 constexpr std::size_t kLineWidth = 80;
 
-std::u16string Quote(std::u16string_view text) {
+// With lineBreaks, CR and LF become \r and \n, so that a value name holding them stays on
+// its line; text data holding them is written as hex instead.
+std::u16string Quote(std::u16string_view text, bool lineBreaks = false) {
     std::u16string out = u"\"";
     for (char16_t c : text) {
         if (c == u'\\' || c == u'"')
             out += u'\\';
+        if (lineBreaks && (c == u'\n' || c == u'\r')) {
+            out += c == u'\n' ? u"\\n" : u"\\r";
+            continue;
+        }
         out += c;
     }
     out += u'"';
     return out;
+}
+
+bool HasLineBreak(std::u16string_view text) {
+    return text.find_first_of(u"\r\n") != std::u16string_view::npos;
 }
 
 // Text that a "quoted" form carries exactly: UTF-16 with one terminator at the end, and no
@@ -103,7 +113,7 @@ std::string Describe(LONG status, std::u16string_view path) {
 } // namespace
 
 std::u16string QuoteName(std::u16string_view name) {
-    return name.empty() ? std::u16string(u"@") : Quote(name);
+    return name.empty() ? std::u16string(u"@") : Quote(name, true);
 }
 
 void RegFileWriter::WriteHeader() {
@@ -147,6 +157,15 @@ bool RegFileWriter::WriteKey(std::u16string_view path, std::u16string* children,
     OpenKey key(path);
     if (key.Status() != ERROR_SUCCESS) {
         error = Describe(key.Status(), path);
+        return false;
+    }
+    // A [key] line has no escapes: "\" separates names, and a line break would end it.
+    if (HasLineBreak(path)) {
+        std::u16string shown(path);
+        std::replace_if(
+            shown.begin(), shown.end(), [](char16_t c) { return c == u'\n' || c == u'\r'; }, u'?');
+        error = "the key " + ToUtf8(FullKeyPath(shown)) +
+                " has a line break in its name, which a .reg file cannot hold";
         return false;
     }
     std::u16string block = u"[" + FullKeyPath(path) + u"]" + m_newline;

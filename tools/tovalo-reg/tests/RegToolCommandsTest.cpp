@@ -239,4 +239,27 @@ TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
     EXPECT_EQ(Snapshot(u"Software\\Edge").size(), 1u);
 }
 
+TEST_F(RegToolCommandsTest, NamesWithLineBreaksExportAsTextThatImportsAgain) {
+    Set(u"Software\\Breaks", u"one\ntwo", REG_DWORD, Dword(1));
+    Set(u"Software\\Breaks", u"CR\r\nLF \\n \"q\"", REG_SZ, Utf16(u"x"));
+    const auto before = Snapshot(u"Software\\Breaks");
+    Result exported = Run("export 'HKCU\\Software\\Breaks'");
+    ASSERT_EQ(exported.exit, 0) << exported.err;
+    EXPECT_NE(exported.out.find("\"one\\ntwo\"=dword:00000001\n"), std::string::npos)
+        << exported.out;
+    WriteFile(Io("in.reg"), exported.out);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Breaks"), ERROR_SUCCESS);
+    Result imported = Run("import '" + Io("in.reg").string() + "'");
+    ASSERT_EQ(imported.exit, 0) << imported.err;
+    EXPECT_EQ(Snapshot(u"Software\\Breaks"), before);
+
+    // A key name has no escapes: it is refused, naming the key.
+    Set(u"Software\\Breaks\\bad\nkey", u"V", REG_DWORD, Dword(1));
+    Result refused = Run("export 'HKCU\\Software\\Breaks'");
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("Breaks\\bad?key has a line break"), std::string::npos)
+        << refused.err;
+}
+
 } // namespace
