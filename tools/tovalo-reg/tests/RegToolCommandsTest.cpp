@@ -75,8 +75,9 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
         const std::string& said = c.exit == 0 ? result.out : result.err;
         EXPECT_NE(said.find(c.says), std::string::npos) << said;
         EXPECT_NE(said.find("usage: tovalo-reg"), std::string::npos) << said;
-        if (c.exit == 0)
+        if (c.exit == 0) {
             EXPECT_EQ(result.err, "");
+        }
     }
 }
 
