@@ -308,40 +308,38 @@ TEST_F(RegistryTest, TransactionIsAllOrNothing) {
 // A walk by index reads its key's list once; a change between two steps, by this process or
 // by another connection, must still show in the rest of the walk.
 TEST_F(RegistryTest, EnumerationFollowsChangesBetweenSteps) {
-    using platform::detail::Hive;
+    LONG error;
+    std::string problem;
+    auto other = platform::detail::Hive::Open(Device(), error, problem);
+    ASSERT_TRUE(other) << problem;
+    const DWORD one = 1;
     struct Case {
         const char* what;
-        std::function<void(Hive&, std::int64_t walk)> change;
-        std::vector<std::u16string> values;
-        std::vector<std::u16string> subkeys;
-    };
-    auto other = [](Hive& hive, std::int64_t walk, const char16_t* value, const char16_t* sub) {
-        DWORD one = 1;
-        ASSERT_EQ(hive.SetValue(walk, value, REG_DWORD, {reinterpret_cast<BYTE*>(&one), 4}),
-                  ERROR_SUCCESS);
-        std::int64_t id = 0;
-        bool created = false;
-        ASSERT_EQ(hive.OpenPath(walk, std::vector<std::u16string>{sub}, true, id, created),
-                  ERROR_SUCCESS);
+        std::function<void(std::int64_t walk)> change;
+        std::vector<std::u16string> values, subkeys;
     };
     const std::vector<Case> cases = {
-        {"nothing", [](Hive&, std::int64_t) {}, {u"a", u"b", u"c"}, {u"k1", u"k2"}},
         {"this process adds",
-         [](Hive&, std::int64_t) {
+         [](std::int64_t) {
              Key(u"Software\\Walk").SetDword(u"d", 1);
              Key(u"Software\\Walk\\k0");
          },
          {u"a", u"b", u"c", u"d"},
          {u"k0", u"k1", u"k2"}},
         {"this process deletes",
-         [](Hive&, std::int64_t) {
+         [](std::int64_t) {
              RegDeleteValueW(Key(u"Software\\Walk").Get(), u"a");
              RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Walk\\k1");
          },
          {u"b", u"c"},
          {u"k2"}},
         {"another connection adds",
-         [&](Hive& hive, std::int64_t walk) { other(hive, walk, u"e", u"k3"); },
+         [&](std::int64_t walk) {
+             std::int64_t id = 0;
+             bool created = false;
+             other->SetValue(walk, u"e", REG_DWORD, {reinterpret_cast<const BYTE*>(&one), 4});
+             other->OpenPath(walk, std::vector<std::u16string>{u"k3"}, true, id, created);
+         },
          {u"a", u"b", u"c", u"e"},
          {u"k1", u"k2", u"k3"}},
     };
@@ -353,20 +351,16 @@ TEST_F(RegistryTest, EnumerationFollowsChangesBetweenSteps) {
             ASSERT_EQ(walk.SetDword(name, 1), ERROR_SUCCESS);
         Key(u"Software\\Walk\\k1");
         Key(u"Software\\Walk\\k2");
-        // The first steps of both walks, then the change.
+        // Both walks once, then the change, then both again.
         ASSERT_EQ(regtest::ValueNames(walk.Get()).size(), 3u);
         ASSERT_EQ(regtest::SubkeyNames(walk.Get()).size(), 2u);
-        LONG error;
-        std::string problem;
-        auto hive = Hive::Open(Device(), error, problem);
-        ASSERT_TRUE(hive) << problem;
         std::int64_t id = 0;
         bool created = false;
-        ASSERT_EQ(hive->OpenPath(platform::detail::kRootKey,
-                                 std::vector<std::u16string>{u"Software", u"Walk"}, false, id,
-                                 created),
+        ASSERT_EQ(other->OpenPath(platform::detail::kRootKey,
+                                  std::vector<std::u16string>{u"Software", u"Walk"}, false, id,
+                                  created),
                   ERROR_SUCCESS);
-        c.change(*hive, id);
+        c.change(id);
         EXPECT_EQ(regtest::ValueNames(walk.Get()), c.values);
         EXPECT_EQ(regtest::SubkeyNames(walk.Get()), c.subkeys);
     }

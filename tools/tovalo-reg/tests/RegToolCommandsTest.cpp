@@ -86,40 +86,24 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
 TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
     FillStore();
     const auto before = Snapshot(kRoot);
-    Result none = Run("backups");
-    EXPECT_EQ(none.exit, 0);
-    EXPECT_NE(none.out.find("no backups"), std::string::npos) << none.out;
-
+    EXPECT_NE(Run("backups").out.find("no backups"), std::string::npos);
     ASSERT_EQ(Run("delete " + kLauncher).exit, 0);
     ASSERT_EQ(Run("query 'HKCU\\Software'").exit, 0);
     Result list = Run("backups");
-    ASSERT_EQ(list.exit, 0);
     EXPECT_EQ(Lines(list.out), 1u) << list.out;
-    EXPECT_NE(list.out.find(" 1  "), std::string::npos) << list.out;
+    EXPECT_TRUE(list.out.starts_with(" 1  ")) << list.out;
     EXPECT_NE(list.out.find("before a delete"), std::string::npos) << list.out;
 
     Result refused = Run("restore");
     EXPECT_EQ(refused.exit, 1);
     EXPECT_NE(refused.err.find("tovalo-reg restore --force 1"), std::string::npos) << refused.err;
-    EXPECT_TRUE(Snapshot(kRoot).empty());
-
-    Result restored = Run("restore --force");
-    ASSERT_EQ(restored.exit, 0) << restored.err;
+    ASSERT_EQ(Run("restore --force").exit, 0);
     EXPECT_EQ(Snapshot(kRoot), before);
     list = Run("backups");
     EXPECT_EQ(Lines(list.out), 2u) << list.out;
-    EXPECT_NE(list.out.find(" 1  "), std::string::npos);
     EXPECT_LT(list.out.find("before a restore"), list.out.find("before a delete")) << list.out;
-
-    ASSERT_EQ(Run("restore --force 1").exit, 0);
+    ASSERT_EQ(Run("restore 1 --force").exit, 0);
     EXPECT_TRUE(Snapshot(kRoot).empty()) << "the restore was undone";
-    ASSERT_EQ(Run("restore 3 --force").exit, 0);
-    EXPECT_EQ(Snapshot(kRoot), before);
-
-    WriteFile(Io("in.reg"), "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\New]\n");
-    ASSERT_EQ(Run("import '" + Io("in.reg").string() + "'").exit, 0);
-    list = Run("backups");
-    EXPECT_EQ(list.out.find("before an import"), list.out.find("  before") + 2) << list.out;
 }
 
 TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCount) {
@@ -129,6 +113,13 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
         std::vector<std::string> lines;
     };
     const std::string groups = "HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups";
+    // "MyFavorite" in slot 2 with an IconCount of 5, shown as the favourites group or not.
+    auto favourites = [](DWORD shown) {
+        SetIn(u"Groups\\Groups2", u"GroupName", REG_SZ, Utf16(u"MyFavorite"));
+        SetIn(u"Groups\\Groups2", u"IconCount", REG_DWORD, Dword(5));
+        SetIn(u"", u"CheckFavorite", REG_DWORD, Dword(shown));
+        SetIn(u"", u"FavoritePK", REG_DWORD, Dword(2));
+    };
     const std::vector<Case> cases = {
         {"all agree", [] {}, {}},
         {"too many groups",
@@ -151,20 +142,10 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
          {"EXEICONCOUNT: stored 3, counted 2",
           groups + "\\Groups0 IconCount: stored 2, counted 1"}},
         {"the favourites group counts favourites",
-         [] {
-             SetIn(u"Groups\\Groups2", u"GroupName", REG_SZ, Utf16(u"MyFavorite"));
-             SetIn(u"Groups\\Groups2", u"IconCount", REG_DWORD, Dword(5));
-             SetIn(u"", u"CheckFavorite", REG_DWORD, Dword(1));
-             SetIn(u"", u"FavoritePK", REG_DWORD, Dword(2));
-         },
+         [&] { favourites(1); },
          {groups + " GROUPCOUNT: stored 2, counted 3"}},
         {"a former favourites group counts programs",
-         [] {
-             SetIn(u"Groups\\Groups2", u"GroupName", REG_SZ, Utf16(u"MyFavorite"));
-             SetIn(u"Groups\\Groups2", u"IconCount", REG_DWORD, Dword(5));
-             SetIn(u"", u"CheckFavorite", REG_DWORD, Dword(0));
-             SetIn(u"", u"FavoritePK", REG_DWORD, Dword(2));
-         },
+         [&] { favourites(0); },
          {groups + " GROUPCOUNT: stored 2, counted 3",
           groups + "\\Groups2 IconCount: stored 5, counted 0"}},
     };
