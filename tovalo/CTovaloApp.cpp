@@ -18,6 +18,8 @@ BOOL CTovaloApp::InitInstance() {
         m_nExitCode = 1;
         return FALSE;
     }
+    // The store as this start finds it joins the backup history, unless it is unchanged.
+    platform::BackUpRegistry(platform::BackupReason::Start);
     RegisterResources();
     m_pDoc = std::make_unique<CTovaloDoc>();
     m_pDoc->OnNewDocument();

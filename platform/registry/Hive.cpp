@@ -5,6 +5,7 @@
 #include "registry/HiveFile.h"
 #include "registry/HiveStatements.h"
 #include "registry/HiveWriteScope.h"
+#include "registry/RegistryFiles.h"
 #include "registry/SqlStatement.h"
 
 #include <sqlite3.h>
@@ -55,24 +56,14 @@ fs::path Hive::FileIn(const fs::path& folder) {
     return folder / "registry.db";
 }
 
-fs::path Hive::BackupIn(const fs::path& folder) {
-    return folder / "registry.db.bak";
-}
-
-std::string Hive::DamageMessage(const fs::path& folder) {
-    return "Tovalo: the registry file " + FileIn(folder).string() +
-           " is damaged; it was left as it was. Restore the last good copy " +
-           BackupIn(folder).string() + " with: tovalo-reg restore";
-}
-
-bool Hive::IsSound(const fs::path& file) {
+int Hive::Check(const fs::path& file) {
     int rc;
     sqlite3* db = HiveFile::Connect(file, rc);
     if (!db)
-        return false;
+        return rc;
     rc = HiveFile::CheckSound(db);
     sqlite3_close(db);
-    return rc == SQLITE_OK;
+    return rc;
 }
 
 std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::string& problem) {
@@ -100,7 +91,7 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
     sqlite3_close(db);
     if (HiveFile::IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
         error = ERROR_BADDB;
-        problem = DamageMessage(folder);
+        problem = DamagedHiveMessage(folder);
     } else {
         error = ERROR_ACCESS_DENIED;
         problem =
@@ -110,7 +101,8 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
 }
 
 Hive::Hive(sqlite3* db, fs::path folder)
-    : m_db(db), m_folder(std::move(folder)), m_statements(std::make_unique<HiveStatements>(db)) {}
+    : m_db(db), m_folder(std::move(folder)), m_statements(std::make_unique<HiveStatements>(db)),
+      m_enum(db) {}
 
 Hive::~Hive() {
     m_changes.reset();
@@ -120,39 +112,6 @@ Hive::~Hive() {
 
 Statement Hive::Use(Sql sql) {
     return m_statements->Use(sql);
-}
-
-bool Hive::RefreshBackup() {
-    fs::path backup = BackupIn(m_folder);
-    std::error_code ec;
-    // A backup made after the hive's last write is that hive already: copying it again would
-    // only cost syncs at every start. Equal times may hide a later write, so they copy.
-    const fs::path hive = FileIn(m_folder);
-    auto newest = fs::last_write_time(hive, ec);
-    const auto wal = fs::last_write_time(hive.string() + "-wal", ec);
-    if (!ec && wal > newest)
-        newest = wal;
-    const auto made = fs::last_write_time(backup, ec);
-    if (!ec && made > newest)
-        return true;
-    fs::path temp = backup.string() + ".new-" + std::to_string(::getpid());
-    fs::remove(temp, ec);
-    if (!HiveFile::CreateOwnerFile(temp))
-        return false;
-    Statement vacuum(m_db, "VACUUM INTO ?1");
-    vacuum.Bind(1, temp.string());
-    bool ok = vacuum.Step() == SQLITE_DONE;
-    if (ok) {
-        int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-        ok = fd >= 0 && ::fsync(fd) == 0;
-        if (fd >= 0)
-            ::close(fd);
-    }
-    if (ok)
-        ok = ::rename(temp.c_str(), backup.c_str()) == 0;
-    if (!ok)
-        fs::remove(temp, ec);
-    return ok;
 }
 
 LONG Hive::Fail(int rc) {
@@ -414,13 +373,13 @@ LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s = Use(Sql::EnumKey);
-    int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
+    std::string stored;
+    int rc = m_enum.SubkeyName(key, index, stored);
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
     if (rc != SQLITE_ROW)
         return Fail(rc);
-    name = FromUtf8(s.Text(0));
+    name = FromUtf8(stored);
     return ERROR_SUCCESS;
 }
 
@@ -429,12 +388,31 @@ LONG Hive::EnumValue(std::int64_t key, DWORD index, std::u16string& name, LPDWOR
     LONG status = KeyExists(key);
     if (status != ERROR_SUCCESS)
         return status;
-    Statement s = Use(Sql::EnumValue);
-    int rc = s.Bind(1, key).Bind(2, static_cast<std::int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return Fail(rc);
+    // A value deleted by another process since the list was read makes the list read again;
+    // an id that a fresh list names but the table lacks is damage.
+    for (int attempt = 0;; ++attempt) {
+        std::int64_t id = 0;
+        int rc = m_enum.ValueId(key, index, id);
+        if (rc == SQLITE_DONE)
+            return ERROR_NO_MORE_ITEMS;
+        if (rc != SQLITE_ROW)
+            return Fail(rc);
+        Statement s = Use(Sql::ValueById);
+        rc = s.Bind(1, id).Step();
+        if (rc == SQLITE_DONE && attempt == 0) {
+            m_enum.Forget();
+            continue;
+        }
+        if (rc == SQLITE_DONE)
+            return Damage();
+        if (rc != SQLITE_ROW)
+            return Fail(rc);
+        return ValueFromRow(s, name, type, data, size);
+    }
+}
+
+LONG Hive::ValueFromRow(const Statement& s, std::u16string& name, LPDWORD type, LPBYTE data,
+                        LPDWORD size) {
     if (!ValueRowFits(s, 1, 2))
         return Damage();
     name = FromUtf8(s.Text(0));

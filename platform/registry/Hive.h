@@ -1,9 +1,11 @@
 #pragma once
 
+#include "registry/EnumCache.h"
 #include "registry/HiveCache.h"
 #include "registry/HiveStatements.h"
 
 #include <platform/Types.h>
+#include <platform/platform_export.h>
 
 #include <array>
 #include <cstdint>
@@ -28,7 +30,7 @@ inline constexpr std::int64_t kRootKey = 0;
 // Names arrive already checked (non-empty where required, at most 255 units, valid UTF-16).
 // Opening or reading never takes the write lock, and a write that changes nothing writes
 // nothing, so other programs' writes do not hold up a reader.
-class Hive {
+class PLATFORM_EXPORT Hive {
 public:
     // Opens (creating when missing) registry.db in the folder. On failure returns null with
     // the error code and, for a damaged file, the message naming it.
@@ -39,14 +41,9 @@ public:
     Hive& operator=(const Hive&) = delete;
 
     static std::filesystem::path FileIn(const std::filesystem::path& folder);
-    static std::filesystem::path BackupIn(const std::filesystem::path& folder);
-    static std::string DamageMessage(const std::filesystem::path& folder);
-    // True when the file is a hive of ours that passes SQLite's check; the file may be
-    // given its journal mode but is otherwise not written.
-    static bool IsSound(const std::filesystem::path& file);
-
-    // Writes a consistent copy of the hive to registry.db.bak (owner-only).
-    bool RefreshBackup();
+    // SQLITE_OK when the file is a hive of ours that passes SQLite's check, else the reason;
+    // the file is not written.
+    static int Check(const std::filesystem::path& file);
 
     // Set once an operation met a damaged file; the caller then stops using the hive.
     bool Damaged() const { return m_damaged; }
@@ -102,6 +99,8 @@ private:
     // Marks the hive damaged: a row holds what no write of ours makes.
     LONG Damage();
     LONG Exec(const char* sql);
+    LONG ValueFromRow(const Statement& s, std::u16string& name, LPDWORD type, LPBYTE data,
+                      LPDWORD size);
 
     sqlite3* m_db = nullptr;
     std::filesystem::path m_folder;
@@ -115,6 +114,7 @@ private:
     std::unique_ptr<HiveChanges> m_changes;
     // A staged copy whose change record may no longer match it stores nothing.
     LONG m_stagedStatus = ERROR_SUCCESS;
+    EnumCache m_enum;
 };
 
 } // namespace platform::detail

@@ -59,9 +59,10 @@ bool HiveFile::CreateOwnerFile(const fs::path& file) {
     return true;
 }
 
-sqlite3* HiveFile::Connect(const fs::path& file, int& rc) {
+sqlite3* HiveFile::Connect(const fs::path& file, int& rc, bool readOnly) {
     sqlite3* db = nullptr;
-    rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    rc = sqlite3_open_v2(file.c_str(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;

@@ -14,7 +14,7 @@ namespace platform::detail {
 class HiveFile {
 public:
     // A connection with the busy timeout and extended codes; null with the code on failure.
-    static sqlite3* Connect(const std::filesystem::path& file, int& rc);
+    static sqlite3* Connect(const std::filesystem::path& file, int& rc, bool readOnly = false);
     // Builds a new hive beside the final name and links it into place, so that another
     // process never sees a half-made file; the loser of a race keeps the winner's file.
     static bool Create(const std::filesystem::path& file);

@@ -27,8 +27,7 @@ Statement HiveStatements::Use(Sql sql) {
         "ON k.parent = t.id) DELETE FROM vals WHERE key IN tree",
         "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT k.id FROM keys k JOIN tree t "
         "ON k.parent = t.id) DELETE FROM keys WHERE id IN tree",
-        "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2",
-        "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+        "SELECT name, type, data FROM vals WHERE id = ?1",
         "PRAGMA data_version",
     };
     const auto index = static_cast<std::size_t>(sql);

@@ -22,8 +22,7 @@ public:
         DeleteValue,
         DeleteTreeValues,
         DeleteTreeKeys,
-        EnumKey,
-        EnumValue,
+        ValueById,
         DataVersion,
         Count
     };

@@ -2,6 +2,7 @@
 #include <platform/Registry.h>
 
 #include "core/Text.h"
+#include "registry/BackupHistory.h"
 #include "registry/Hive.h"
 #include "registry/RegistryFiles.h"
 
@@ -37,7 +38,7 @@ struct State {
     LONG error = ERROR_SUCCESS;
     std::string problem;
     std::uint64_t generation = 1;
-    std::set<fs::path> backedUp;
+    std::set<fs::path> tidied;
     std::unordered_map<std::uintptr_t, OpenKey> handles;
     std::uintptr_t nextHandle = 0x1000;
 };
@@ -70,6 +71,8 @@ Hive* Acquire(State& s, LONG& error) {
         s.problem = "Tovalo: cannot create the device folder " + folder.string();
         return nullptr;
     }
+    if (s.tidied.insert(folder).second)
+        platform::detail::RemoveLeftovers(folder);
     s.hive = Hive::Open(folder, s.error, s.problem);
     if (!s.hive) {
         error = s.error;
@@ -79,8 +82,6 @@ Hive* Acquire(State& s, LONG& error) {
     }
     s.opened = true;
     s.error = ERROR_SUCCESS;
-    if (s.backedUp.insert(folder).second)
-        s.hive->RefreshBackup();
     error = ERROR_SUCCESS;
     return s.hive.get();
 }
@@ -93,7 +94,7 @@ LONG Check(State& s, LONG status) {
         s.handles.clear();
         ++s.generation;
         s.error = ERROR_BADDB;
-        s.problem = Hive::DamageMessage(s.folder);
+        s.problem = platform::detail::DamagedHiveMessage(s.folder);
     }
     return status;
 }
@@ -199,7 +200,7 @@ LONG Written(LONG status) {
     {
         std::lock_guard lock(s.mutex);
         hook = s.failureHook;
-        message = status == ERROR_BADDB ? Hive::DamageMessage(s.folder)
+        message = status == ERROR_BADDB ? platform::detail::DamagedHiveMessage(s.folder)
                                         : "Tovalo: a change could not be stored in " +
                                               Hive::FileIn(s.folder).string() + ": " + reason + ".";
     }
@@ -368,18 +369,39 @@ void CloseRegistry() {
     State& s = TheState();
     std::lock_guard lock(s.mutex);
     Forget(s);
-    s.backedUp.clear();
+    s.tidied.clear();
 }
 
-RegistryRestore RestoreRegistry() {
+RegistryReport BackUpRegistry(BackupReason reason) {
+    State& s = TheState();
+    std::lock_guard lock(s.mutex);
+    RegistryReport report;
+    LONG status;
+    if (!Acquire(s, status)) {
+        report.message = s.problem.empty() ? "Tovalo: cannot open the registry" : s.problem;
+        return report;
+    }
+    constexpr const char* kWords[] = {"start", "import", "delete", "check"};
+    report.ok = detail::KeepBackup(s.folder, kWords[static_cast<int>(reason)], report.message);
+    return report;
+}
+
+std::vector<RegistryBackup> RegistryBackups() {
+    std::vector<RegistryBackup> list;
+    int number = 0;
+    for (const auto& copy : detail::BackupHistory(DeviceFolder()).List())
+        list.push_back({++number, copy.file, detail::BackupHistory::TimeText(copy.time),
+                        detail::BackupHistory::ReasonText(copy.reason)});
+    return list;
+}
+
+RegistryReport RestoreRegistry(int number, bool force) {
     State& s = TheState();
     std::lock_guard lock(s.mutex);
     Forget(s);
-    RegistryRestore result;
-    fs::path folder = DeviceFolder();
-    result.ok = detail::PutBackupInPlace(folder, Hive::FileIn(folder), Hive::BackupIn(folder),
-                                         result.message);
-    return result;
+    RegistryReport report;
+    report.ok = detail::RestoreBackup(DeviceFolder(), number, force, report.message);
+    return report;
 }
 
 void SetRegistryWriteFailureHook(RegistryWriteFailureHook hook) {

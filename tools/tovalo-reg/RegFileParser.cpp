@@ -48,8 +48,9 @@ std::optional<DWORD> ParseHexNumber(std::u16string_view digits) {
     return value;
 }
 
-std::vector<std::u16string> SplitLines(std::u16string_view text) {
-    std::vector<std::u16string> lines;
+// Views into the text: a large file is not held twice.
+std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n') {
@@ -71,16 +72,21 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 } // namespace
 
 std::optional<std::size_t> ReadQuoted(std::u16string_view text, std::size_t pos,
-                                      std::u16string& out) {
+                                      std::u16string& out, bool lineBreaks) {
     out.clear();
     for (std::size_t i = pos + 1; i < text.size(); ++i) {
         char16_t c = text[i];
         if (c == u'"')
             return i + 1;
         if (c == u'\\') {
-            if (i + 1 >= text.size() || (text[i + 1] != u'\\' && text[i + 1] != u'"'))
+            const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+            if (next == u'\\' || next == u'"')
+                c = next;
+            else if (lineBreaks && (next == u'n' || next == u'r'))
+                c = next == u'n' ? u'\n' : u'\r';
+            else
                 return std::nullopt;
-            c = text[++i];
+            ++i;
         }
         out += c;
     }
@@ -123,10 +129,10 @@ bool RegFileParser::Decode(std::string_view bytes, std::u16string& text) {
 std::optional<RegFile> RegFileParser::Parse(std::string_view bytes) {
     m_error.clear();
     m_line = 0;
-    std::u16string text;
-    if (!Decode(bytes, text))
+    m_text.clear();
+    if (!Decode(bytes, m_text))
         return std::nullopt;
-    m_lines = SplitLines(text);
+    m_lines = SplitLines(m_text);
     m_next = 0;
 
     m_line = 1;
@@ -209,10 +215,10 @@ bool RegFileParser::ParseValue(std::u16string_view entry, RegFileKey& key) {
     if (entry.front() == u'@') {
         pos = 1;
     } else {
-        auto end = ReadQuoted(entry, 0, value.name);
+        auto end = ReadQuoted(entry, 0, value.name, true);
         if (!end)
-            return Fail("the value name is not closed by \" or holds an escape other than \\\\ "
-                        "and \\\"");
+            return Fail("the value name is not closed by \" or holds an escape other than \\\\, "
+                        "\\\", \\n and \\r");
         pos = *end;
     }
     if (value.name.size() > kMaxNameLength)

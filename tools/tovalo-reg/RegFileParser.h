@@ -28,7 +28,8 @@ private:
     bool ParseHex(std::u16string_view list, std::vector<BYTE>& bytes);
     bool Fail(std::string message);
 
-    std::vector<std::u16string> m_lines;
+    std::u16string m_text;
+    std::vector<std::u16string_view> m_lines;
     std::size_t m_next = 0;
     int m_line = 0;
     bool m_regedit4 = false;
@@ -36,10 +37,11 @@ private:
     int m_errorLine = 0;
 };
 
-// Reads a quoted string with the format's escapes (\\ and \") starting at text[pos] == '"'.
+// Reads a quoted string with the format's escapes (\\ and \") starting at text[pos] == '"';
+// with lineBreaks also \n and \r, which value names use for the breaks a line cannot hold.
 // Returns the position after the closing quote, or nothing when it is unterminated or
 // holds another escape.
 std::optional<std::size_t> ReadQuoted(std::u16string_view text, std::size_t pos,
-                                      std::u16string& out);
+                                      std::u16string& out, bool lineBreaks = false);
 
 } // namespace tovaloreg

@@ -5,6 +5,7 @@
 
 #include <platform/Registry.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tovaloreg {
@@ -13,15 +14,25 @@ namespace {
 
 constexpr std::size_t kLineWidth = 80;
 
-std::u16string Quote(std::u16string_view text) {
+// With lineBreaks, CR and LF become \r and \n, so that a value name holding them stays on
+// its line; text data holding them is written as hex instead.
+std::u16string Quote(std::u16string_view text, bool lineBreaks = false) {
     std::u16string out = u"\"";
     for (char16_t c : text) {
         if (c == u'\\' || c == u'"')
             out += u'\\';
+        if (lineBreaks && (c == u'\n' || c == u'\r')) {
+            out += c == u'\n' ? u"\\n" : u"\\r";
+            continue;
+        }
         out += c;
     }
     out += u'"';
     return out;
+}
+
+bool HasLineBreak(std::u16string_view text) {
+    return text.find_first_of(u"\r\n") != std::u16string_view::npos;
 }
 
 // Text that a "quoted" form carries exactly: UTF-16 with one terminator at the end, and no
@@ -102,7 +113,7 @@ std::string Describe(LONG status, std::u16string_view path) {
 } // namespace
 
 std::u16string QuoteName(std::u16string_view name) {
-    return name.empty() ? std::u16string(u"@") : Quote(name);
+    return name.empty() ? std::u16string(u"@") : Quote(name, true);
 }
 
 void RegFileWriter::WriteHeader() {
@@ -148,29 +159,39 @@ bool RegFileWriter::WriteKey(std::u16string_view path, std::u16string* children,
         error = Describe(key.Status(), path);
         return false;
     }
+    // A [key] line has no escapes: "\" separates names, and a line break would end it.
+    if (HasLineBreak(path)) {
+        std::u16string shown(path);
+        std::replace_if(
+            shown.begin(), shown.end(), [](char16_t c) { return c == u'\n' || c == u'\r'; }, u'?');
+        error = "the key " + ToUtf8(FullKeyPath(shown)) +
+                " has a line break in its name, which a .reg file cannot hold";
+        return false;
+    }
     std::u16string block = u"[" + FullKeyPath(path) + u"]" + m_newline;
-    for (DWORD index = 0;; ++index) {
-        std::u16string name;
-        DWORD size = 0;
-        LONG status = EnumName(
-            [&](WCHAR* buffer, DWORD* cch) {
-                return RegEnumValueW(key.Get(), index, buffer, cch, nullptr, nullptr, &size);
-            },
-            name);
+    // One call per value with buffers that grow to the largest name and data met so far.
+    std::vector<WCHAR> name(256);
+    std::vector<BYTE> data(4096);
+    for (DWORD index = 0;;) {
+        DWORD cch = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        LONG status = RegEnumValueW(key.Get(), index, name.data(), &cch, &type, data.data(), &size);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
-        std::vector<BYTE> data(size);
-        DWORD type = 0;
-        DWORD cch = static_cast<DWORD>(name.size() + 1);
-        std::u16string again(name.size() + 1, u'\0');
-        if (status == ERROR_SUCCESS)
-            status = RegEnumValueW(key.Get(), index, again.data(), &cch, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            name.resize(std::max<std::size_t>(name.size(), cch + 1));
+            data.resize(std::max<std::size_t>(data.size(), size));
+            continue;
+        }
         if (status != ERROR_SUCCESS) {
             error = Describe(status, path);
             return false;
         }
-        data.resize(size);
-        block += FormatValue(name, type, data) + m_newline;
+        block += FormatValue(std::u16string_view(name.data(), cch), type,
+                             std::span<const BYTE>(data.data(), size));
+        block += m_newline;
+        ++index;
     }
     block += m_newline;
     if (children) {

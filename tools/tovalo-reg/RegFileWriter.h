@@ -32,7 +32,7 @@ private:
     std::u16string m_text;
 };
 
-// "name" with \\ and \" escapes, or @ for the unnamed value.
+// "name" with \\, \", \r and \n escapes, or @ for the unnamed value.
 std::u16string QuoteName(std::u16string_view name);
 
 } // namespace tovaloreg

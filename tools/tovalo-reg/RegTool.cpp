@@ -1,27 +1,39 @@
 #include "RegTool.h"
 
+#include "CounterCheck.h"
 #include "RegFileParser.h"
 #include "RegFileWriter.h"
 #include "RegKeyPath.h"
 #include "Utf.h"
 
-#include <platform/Registry.h>
+#include <platform/Device.h>
 
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <optional>
-#include <sstream>
 
 namespace tovaloreg {
 
 namespace {
 
-constexpr const char* kUsage = "usage: tovalo-reg query KEY [VALUE]\n"
-                               "       tovalo-reg export [--utf16] [KEY]\n"
-                               "       tovalo-reg import FILE\n"
-                               "       tovalo-reg delete KEY [VALUE]\n"
-                               "       tovalo-reg restore\n"
-                               "KEY is a full path such as HKEY_CURRENT_USER\\Software\\NorviSoft "
-                               "(HKCU\\... accepted); VALUE @ is the unnamed value.\n";
+constexpr const char* kUsage =
+    "usage: tovalo-reg query KEY [VALUE]\n"
+    "       tovalo-reg export [--utf16] [KEY]\n"
+    "       tovalo-reg import FILE\n"
+    "       tovalo-reg delete KEY [VALUE]\n"
+    "       tovalo-reg check [--fix]\n"
+    "       tovalo-reg backups\n"
+    "       tovalo-reg restore [--force] [N]\n"
+    "       tovalo-reg --help\n"
+    "KEY is a full path such as HKEY_CURRENT_USER\\Software\\NorviSoft (HKCU\\... accepted); "
+    "VALUE @ is the unnamed value.\n"
+    "import, delete, check --fix and restore first keep a copy of the registry; backups lists\n"
+    "the newest 10, and restore puts back the Nth newest (1, the newest, by default). A sound\n"
+    "registry is replaced only with --force. check lists the launcher's counters that disagree\n"
+    "with its slots; --fix writes the counted numbers.\n";
 
 std::u16string ValueArg(const std::string& arg) {
     auto name = FromUtf8(arg);
@@ -56,6 +68,46 @@ std::string ErrorText(LONG status) {
 
 using Key = platform::RegistryKey;
 
+// Reads a whole file of at most `limit` bytes, refusing a longer one (or an endless one such
+// as /dev/zero) as soon as it has read past the limit.
+bool ReadLimited(const std::string& path, std::size_t limit, std::string& content,
+                 std::string& error) {
+    const auto tooLarge = [&] {
+        error = path + " is larger than " + std::to_string(limit >> 20) +
+                " MiB, the most an import reads";
+        content = std::string();
+        return false;
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = path + " is a folder, not a file";
+        return false;
+    }
+    // A regular file says its size; a device or a pipe is read up to the limit.
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > limit)
+            return tooLarge();
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    content.clear();
+    std::vector<char> buffer(1 << 16);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+        content.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        if (content.size() > limit)
+            return tooLarge();
+    }
+    if (in.bad()) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int RegTool::Fail(const std::string& message) {
@@ -63,32 +115,48 @@ int RegTool::Fail(const std::string& message) {
     return 1;
 }
 
-int RegTool::Usage() {
-    m_err << kUsage;
+int RegTool::Usage(const std::string& complaint) {
+    m_err << "tovalo-reg: " << complaint << "\n" << kUsage;
     return 2;
+}
+
+bool RegTool::KeepBackup(platform::BackupReason reason, const std::string& nothingDone) {
+    platform::RegistryReport report = platform::BackUpRegistry(reason);
+    if (!report.ok)
+        m_err << report.message << "; " << nothingDone << "\n";
+    return report.ok;
 }
 
 int RegTool::Run(const std::vector<std::string>& args) {
     if (args.empty())
-        return Usage();
+        return Usage("no command given");
     const std::string& command = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "restore")
-        return rest.empty() ? Restore() : Usage();
-    if (command != "query" && command != "export" && command != "import" && command != "delete")
-        return Usage();
-    // A damaged hive is reported before anything else touches it.
-    if (std::string problem = platform::RegistryProblem(); !problem.empty()) {
-        m_err << problem << "\n";
-        return 1;
+    if (command == "--help" || command == "-h" || command == "help") {
+        m_out << kUsage;
+        return 0;
     }
-    if (command == "query")
-        return Query(rest);
-    if (command == "export")
-        return Export(rest);
-    if (command == "import")
-        return Import(rest);
-    return Delete(rest);
+    if (command == "backups")
+        return Backups(rest);
+    if (command == "restore")
+        return Restore(rest);
+    using Command = int (RegTool::*)(const std::vector<std::string>&);
+    const std::pair<const char*, Command> commands[] = {{"query", &RegTool::Query},
+                                                        {"export", &RegTool::Export},
+                                                        {"import", &RegTool::Import},
+                                                        {"delete", &RegTool::Delete},
+                                                        {"check", &RegTool::Check}};
+    for (const auto& [name, run] : commands) {
+        if (command != name)
+            continue;
+        // A damaged hive is reported before anything else touches it.
+        if (std::string problem = platform::RegistryProblem(); !problem.empty()) {
+            m_err << problem << "\n";
+            return 1;
+        }
+        return (this->*run)(rest);
+    }
+    return Usage("unknown command \"" + command + "\"");
 }
 
 std::optional<std::u16string> RegTool::KeyArgument(const std::string& arg) {
@@ -101,7 +169,7 @@ std::optional<std::u16string> RegTool::KeyArgument(const std::string& arg) {
 
 int RegTool::Query(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2)
-        return Usage();
+        return Usage("query takes KEY and at most one VALUE");
     auto path = KeyArgument(args[0]);
     if (!path)
         return 1;
@@ -144,8 +212,10 @@ int RegTool::Export(const std::vector<std::string>& args) {
     for (const auto& arg : args) {
         if (arg == "--utf16")
             utf16 = true;
-        else if (keyArg || arg.starts_with("--"))
-            return Usage();
+        else if (arg.starts_with("--"))
+            return Usage("export does not take \"" + arg + "\"");
+        else if (keyArg)
+            return Usage("export takes at most one KEY");
         else
             keyArg = arg;
     }
@@ -169,26 +239,31 @@ int RegTool::Export(const std::vector<std::string>& args) {
 
 int RegTool::Import(const std::vector<std::string>& args) {
     if (args.size() != 1)
-        return Usage();
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in)
-        return Fail("cannot read " + args[0]);
-    std::ostringstream content;
-    content << in.rdbuf();
+        return Usage("import takes one FILE");
+    std::string content;
+    std::string error;
+    if (!ReadLimited(args[0], kMaxImportBytes, content, error))
+        return Fail(error + "; nothing was imported");
     RegFileParser parser;
-    auto file = parser.Parse(content.str());
+    auto file = parser.Parse(content);
+    content = std::string();
     if (!file)
         return Fail(args[0] + ":" + std::to_string(parser.ErrorLine()) + ": " + parser.Error() +
                     "; nothing was imported");
+    if (!KeepBackup(platform::BackupReason::Import, "nothing was imported"))
+        return 1;
+    return ApplyImport(*file, args[0]);
+}
 
+int RegTool::ApplyImport(const RegFile& file, const std::string& name) {
     platform::RegistryTransaction transaction;
     if (transaction.Status() != ERROR_SUCCESS)
         return Fail("cannot write the registry: " + ErrorText(transaction.Status()));
     auto failAt = [&](int line, const std::string& what, LONG status) {
-        return Fail(args[0] + ":" + std::to_string(line) + ": " + what + ": " + ErrorText(status) +
+        return Fail(name + ":" + std::to_string(line) + ": " + what + ": " + ErrorText(status) +
                     "; nothing was imported");
     };
-    for (const auto& block : file->keys) {
+    for (const auto& block : file.keys) {
         if (block.remove) {
             LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, block.path.c_str());
             if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
@@ -214,13 +289,15 @@ int RegTool::Import(const std::vector<std::string>& args) {
 
 int RegTool::Delete(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2)
-        return Usage();
+        return Usage("delete takes KEY and at most one VALUE");
     auto path = KeyArgument(args[0]);
     if (!path)
         return 1;
+    if (args.size() == 1 && path->empty())
+        return Fail("HKEY_CURRENT_USER itself cannot be deleted");
+    if (!KeepBackup(platform::BackupReason::Delete, "nothing was deleted"))
+        return 1;
     if (args.size() == 1) {
-        if (path->empty())
-            return Fail("HKEY_CURRENT_USER itself cannot be deleted");
         LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, path->c_str());
         return status == ERROR_SUCCESS ? 0 : Fail("the key " + args[0] + ": " + ErrorText(status));
     }
@@ -233,14 +310,77 @@ int RegTool::Delete(const std::vector<std::string>& args) {
                : Fail("the value " + args[1] + " of " + args[0] + ": " + ErrorText(status));
 }
 
-int RegTool::Restore() {
-    platform::RegistryRestore result = platform::RestoreRegistry();
-    if (!result.ok) {
-        m_err << result.message << "\n";
-        return 1;
+int RegTool::Check(const std::vector<std::string>& args) {
+    bool fix = false;
+    for (const auto& arg : args) {
+        if (arg != "--fix")
+            return Usage("check does not take \"" + arg + "\"");
+        fix = true;
     }
-    m_out << result.message << "\n";
+    CounterCheck check;
+    std::string error;
+    if (!check.Run(error))
+        return Fail(error);
+    if (!check.StoreExists()) {
+        m_out << "There is no launcher store yet; nothing to check.\n";
+        return 0;
+    }
+    const auto& mismatches = check.Mismatches();
+    if (mismatches.empty()) {
+        m_out << "Every counter agrees with the slots.\n";
+        return 0;
+    }
+    for (const auto& mismatch : mismatches)
+        m_out << ToUtf8(FullKeyPath(mismatch.key)) << " " << ToUtf8(mismatch.value) << ": stored "
+              << mismatch.stored << ", counted " << mismatch.counted << "\n";
+    const std::string count =
+        std::to_string(mismatches.size()) +
+        (mismatches.size() == 1 ? " counter disagrees" : " counters disagree");
+    if (!fix)
+        return Fail(count + " with the slots; tovalo-reg check --fix writes the counted numbers");
+    if (!KeepBackup(platform::BackupReason::Fix, "nothing was written"))
+        return 1;
+    if (LONG status = check.Fix(); status != ERROR_SUCCESS)
+        return Fail("cannot write the counted numbers: " + ErrorText(status) +
+                    "; nothing was written");
+    m_out << "Wrote the counted numbers.\n";
     return 0;
+}
+
+int RegTool::Backups(const std::vector<std::string>& args) {
+    if (!args.empty())
+        return Usage("backups takes no arguments");
+    const auto backups = platform::RegistryBackups();
+    if (backups.empty()) {
+        m_out << "There are no backups in " << (platform::DeviceFolder() / "backups").string()
+              << " yet.\n";
+        return 0;
+    }
+    for (const auto& backup : backups) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%2d  %s  %-27s  ", backup.number, backup.time.c_str(),
+                      backup.reason.c_str());
+        m_out << line << backup.file.string() << "\n";
+    }
+    return 0;
+}
+
+int RegTool::Restore(const std::vector<std::string>& args) {
+    bool force = false;
+    std::optional<int> number;
+    for (const auto& arg : args) {
+        int n = 0;
+        auto [end, ec] = std::from_chars(arg.data(), arg.data() + arg.size(), n);
+        if (arg == "--force")
+            force = true;
+        else if (ec == std::errc() && end == arg.data() + arg.size() && n > 0 && !number)
+            number = n;
+        else
+            return Usage("restore takes [--force] and a backup number, not \"" + arg + "\"");
+    }
+    platform::RegistryReport result = platform::RestoreRegistry(number.value_or(1), force);
+    (result.ok ? m_out : m_err) << result.message << "\n";
+    return result.ok ? 0 : 1;
 }
 
 } // namespace tovaloreg

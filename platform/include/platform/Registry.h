@@ -4,9 +4,11 @@
 #include <platform/platform_export.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The current user's registry hive, kept in the device folder. Names of keys and values
 // compare without regard to case and keep the case they were created with. Every write is
@@ -56,22 +58,45 @@ PLATFORM_EXPORT LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName,
 
 namespace platform {
 
-// Empty while the hive can be used; otherwise the message that names the damaged file and the
-// kept copy. Programs check it at start and stop with the message.
+// Empty while the hive can be used; otherwise the message that names the damaged file, the
+// newest backup and the command that restores it. Programs check it at start and stop with
+// the message.
 PLATFORM_EXPORT std::string RegistryProblem();
 // The same as the device's text, for a message box.
 PLATFORM_EXPORT std::u16string RegistryProblemText();
 
-// Puts registry.db.bak back in place of registry.db, keeping the file it replaces (with its
-// journal) as registry.db.damaged-<timestamp>. The message says what was done, or why not.
-struct RegistryRestore {
+// What a whole-hive operation did, or why it did nothing.
+struct RegistryReport {
     bool ok = false;
     std::string message;
 };
-PLATFORM_EXPORT RegistryRestore RestoreRegistry();
+
+// Why a copy of the hive is kept; the reason is shown in the list of backups.
+enum class BackupReason { Start, Import, Delete, Fix };
+
+// One of the copies of the hive kept in the device folder's "backups" folder.
+struct RegistryBackup {
+    int number = 0; // 1 for the newest
+    std::filesystem::path file;
+    std::string time;   // when it was made, by the local clock
+    std::string reason; // "before an import", "at a launcher start", ...
+};
+
+// Keeps a copy of the hive, unless it holds nothing or the newest copy holds the same
+// content (so an unchanged hive costs no copy and no disk sync); the newest 10 are kept.
+PLATFORM_EXPORT RegistryReport BackUpRegistry(BackupReason reason);
+
+// The kept copies, newest first.
+PLATFORM_EXPORT std::vector<RegistryBackup> RegistryBackups();
+
+// Puts the number-th newest copy back. Refuses while another process has the hive open
+// (naming it), and refuses a sound hive unless forced. A sound hive is first kept as the
+// newest copy, so that a restore can be undone, and is then overwritten in place; a damaged
+// one is set aside as registry.db.damaged-<time> under a name of its own.
+PLATFORM_EXPORT RegistryReport RestoreRegistry(int number = 1, bool force = false);
 
 // Closes the hive of this process; open handles become invalid. The next call opens it
-// again as a new program would (and so refreshes the kept copy).
+// again as a new program would.
 PLATFORM_EXPORT void CloseRegistry();
 
 // One key below HKEY_CURRENT_USER, opened (with create, created with its missing parents)

@@ -1,5 +1,6 @@
 #include "RegistryHelpers.h"
 
+#include "registry/Hive.h"
 #include <platform/Registry.h>
 #include <testsupport/DeviceFolder.h>
 
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using regtest::Key;
@@ -301,6 +303,67 @@ TEST_F(RegistryTest, TransactionIsAllOrNothing) {
     platform::CloseRegistry();
     EXPECT_EQ(Key(u"Software\\Batch\\A", false).Status(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Key(u"Software\\Batch\\B", false).Dword(u"Two"), 2u);
+}
+
+// A walk by index reads its key's list once; a change between two steps, by this process or
+// by another connection, must still show in the rest of the walk.
+TEST_F(RegistryTest, EnumerationFollowsChangesBetweenSteps) {
+    LONG error;
+    std::string problem;
+    auto other = platform::detail::Hive::Open(Device(), error, problem);
+    ASSERT_TRUE(other) << problem;
+    const DWORD one = 1;
+    struct Case {
+        const char* what;
+        std::function<void(std::int64_t walk)> change;
+        std::vector<std::u16string> values, subkeys;
+    };
+    const std::vector<Case> cases = {
+        {"this process adds",
+         [](std::int64_t) {
+             Key(u"Software\\Walk").SetDword(u"d", 1);
+             Key(u"Software\\Walk\\k0");
+         },
+         {u"a", u"b", u"c", u"d"},
+         {u"k0", u"k1", u"k2"}},
+        {"this process deletes",
+         [](std::int64_t) {
+             RegDeleteValueW(Key(u"Software\\Walk").Get(), u"a");
+             RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Walk\\k1");
+         },
+         {u"b", u"c"},
+         {u"k2"}},
+        {"another connection adds",
+         [&](std::int64_t walk) {
+             std::int64_t id = 0;
+             bool created = false;
+             other->SetValue(walk, u"e", REG_DWORD, {reinterpret_cast<const BYTE*>(&one), 4});
+             other->OpenPath(walk, std::vector<std::u16string>{u"k3"}, true, id, created);
+         },
+         {u"a", u"b", u"c", u"e"},
+         {u"k1", u"k2", u"k3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Walk");
+        Key walk(u"Software\\Walk");
+        for (auto name : {u"a", u"b", u"c"})
+            ASSERT_EQ(walk.SetDword(name, 1), ERROR_SUCCESS);
+        Key(u"Software\\Walk\\k1");
+        Key(u"Software\\Walk\\k2");
+        // Both walks once, then the change, then both again.
+        ASSERT_EQ(regtest::ValueNames(walk.Get()).size(), 3u);
+        ASSERT_EQ(regtest::SubkeyNames(walk.Get()).size(), 2u);
+        std::int64_t id = 0;
+        bool created = false;
+        ASSERT_EQ(other->OpenPath(platform::detail::kRootKey,
+                                  std::vector<std::u16string>{u"Software", u"Walk"}, false, id,
+                                  created),
+                  ERROR_SUCCESS);
+        c.change(id);
+        EXPECT_EQ(regtest::ValueNames(walk.Get()), c.values);
+        EXPECT_EQ(regtest::SubkeyNames(walk.Get()), c.subkeys);
+    }
 }
 
 } // namespace
