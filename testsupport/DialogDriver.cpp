@@ -22,6 +22,10 @@
 
 #include <gtest/gtest.h>
 
+void PrintTo(const CString& text, std::ostream* out) {
+    *out << '"' << QString::fromStdU16String(text.str()).toStdString() << '"';
+}
+
 namespace testsupport {
 
 namespace {
@@ -31,6 +35,12 @@ using platform::detail::WindowState;
 QWidget* TopWidget(CWnd* window) {
     WindowState* state = window ? WindowState::Of(window->GetSafeHwnd()) : nullptr;
     return state ? state->widget.data() : nullptr;
+}
+
+// A person's tap lands in the window they look at: it is the active one.
+void Activate(QWidget* widget) {
+    if (widget && QApplication::activeWindow() != widget->window())
+        QApplication::setActiveWindow(widget->window());
 }
 
 // Where a row of an item view is, scrolled into view first as a person would.
@@ -49,6 +59,7 @@ QWidget* DialogDriver::Widget(UINT id) const {
 
 void DialogDriver::Click(UINT id) {
     QWidget* widget = Widget(id);
+    Activate(widget);
     if (auto* box = qobject_cast<QCheckBox*>(widget))
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     else if (widget)
@@ -59,8 +70,7 @@ void DialogDriver::Focus(UINT id) {
     if (QWidget* widget = Widget(id)) {
         // Without a window system nothing activates the window, and an inactive window's
         // widgets hear nothing of the focus.
-        if (QApplication::activeWindow() != widget->window())
-            QApplication::setActiveWindow(widget->window());
+        Activate(widget);
         widget->setFocus(Qt::MouseFocusReason);
     }
 }
@@ -78,6 +88,7 @@ void DialogDriver::Type(UINT id, std::u16string_view text) {
 
 void DialogDriver::Select(UINT id, int row) {
     QWidget* widget = Widget(id);
+    Activate(widget);
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         ASSERT_LT(row, combo->count());
         combo->setCurrentIndex(row);
@@ -99,6 +110,7 @@ void DialogDriver::DoubleTap(UINT id, int row) {
     auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
     ASSERT_NE(view, nullptr) << "control " << id << " has no rows";
     ASSERT_LT(row, view->model()->rowCount());
+    Activate(view);
     const QPoint at = RowPoint(view, view->model()->index(row, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     // The toolkit's test double click is the second press alone; a person also lifts.
@@ -109,6 +121,7 @@ void DialogDriver::DoubleTap(UINT id, int row) {
 void DialogDriver::DoubleTapBelowRows(UINT id) {
     auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
     ASSERT_NE(view, nullptr);
+    Activate(view);
     const QPoint at(view->viewport()->width() / 2, view->viewport()->height() - 2);
     ASSERT_FALSE(view->indexAt(at).isValid()) << "the rows fill the view";
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);

@@ -130,6 +130,8 @@ std::optional<FolderListing> FolderListing::Open(std::u16string_view devicePatte
     if (ec)
         return std::nullopt;
 
+    // The device's root holds its own Windows folder, in place of any the host has.
+    const bool root = folder == u"\\";
     FolderListing listing;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
@@ -139,11 +141,14 @@ std::optional<FolderListing> FolderListing::Open(std::u16string_view devicePatte
         if (!name || name->empty() || name->size() > kMaxName ||
             name->find(u'\\') != std::u16string::npos)
             continue;
-        if (!MatchesPattern(pattern, *name))
+        if (!MatchesPattern(pattern, *name) || (root && FoldCase(*name) == u"windows"))
             continue;
         if (auto entry = DescribeEntry(path, std::move(*name)))
             listing.m_entries.push_back(std::move(*entry));
     }
+    if (root && MatchesPattern(pattern, u"Windows"))
+        if (auto entry = DescribeEntry(HostPath(u"\\Windows"), u"Windows"))
+            listing.m_entries.push_back(std::move(*entry));
     if (listing.m_entries.empty())
         return std::nullopt;
     std::sort(listing.m_entries.begin(), listing.m_entries.end(),

@@ -1,15 +1,20 @@
 #pragma once
 
+#include <platform/CString.h>
 #include <platform/CWnd.h>
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class QImage;
 class QWidget;
+
+// Strings in test failures read as text.
+void PrintTo(const CString& text, std::ostream* out);
 
 namespace testsupport {
 
