@@ -150,9 +150,11 @@ INT_PTR CPropertySheet::DoModal() {
         for (CPropertyPage* page : created) {
             if (!page->GetSafeHwnd())
                 continue;
-            if (result == IDOK)
+            // A page applies what its controls last held.
+            if (result == IDOK) {
+                page->UpdateData(TRUE);
                 page->OnOK();
-            else
+            } else
                 page->OnCancel();
         }
         DestroyWindow();

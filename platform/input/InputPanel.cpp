@@ -1,0 +1,76 @@
+#include <platform/InputPanel.h>
+
+#include "core/Application.h"
+#include "input/InputPanelButton.h"
+#include "input/InputPanelKeyboard.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace platform::detail {
+
+namespace {
+
+std::unique_ptr<InputPanelKeyboard>& TheKeyboard() {
+    static std::unique_ptr<InputPanelKeyboard> keyboard;
+    return keyboard;
+}
+
+bool FramebufferPlatform() {
+    const QString name = QGuiApplication::platformName();
+    for (const char* framebuffer : {"linuxfb", "eglfs", "directfb", "vkkhrdisplay", "bsdfb"})
+        if (name == QLatin1String(framebuffer))
+            return true;
+    return false;
+}
+
+} // namespace
+
+// The panel's keyboard while it exists, for tests.
+PLATFORM_EXPORT InputPanelKeyboard* TheInputPanel() {
+    return TheKeyboard().get();
+}
+
+} // namespace platform::detail
+
+BOOL SipShowIM(DWORD dwFlag) {
+    using namespace platform::detail;
+    if (!platform::InputPanelEnabled())
+        return FALSE;
+    auto& keyboard = TheKeyboard();
+    if (dwFlag & SIPF_ON) {
+        if (!keyboard)
+            keyboard = std::make_unique<InputPanelKeyboard>();
+        QWidget* focus = QApplication::focusWidget();
+        keyboard->PlaceFor(focus ? focus->window() : QApplication::activeWindow());
+        keyboard->show();
+        keyboard->raise();
+    } else if (keyboard) {
+        keyboard->hide();
+    }
+    return TRUE;
+}
+
+namespace platform {
+
+bool InputPanelEnabled() {
+    detail::EnsureApplication();
+    const char* choice = std::getenv("TOVALO_INPUT_PANEL");
+    const std::string_view value = choice ? choice : "auto";
+    if (value == "on")
+        return true;
+    if (value == "off")
+        return false;
+    return detail::FramebufferPlatform();
+}
+
+bool InputPanelShown() {
+    const auto& keyboard = detail::TheKeyboard();
+    return keyboard && keyboard->isVisible();
+}
+
+} // namespace platform
