@@ -74,6 +74,8 @@ BOOL ControlWindow::Make(CWnd* dialog, const RECT& pixels, const QFont& font) {
     layout->setContentsMargins(0, 0, 0, 0);
     m_widget = MakeWidget(host);
     layout->addWidget(m_widget);
+    // A window already shown (a page made while its sheet runs) shows no child of its own.
+    m_widget->show();
     // The window has the focus while its widget has it.
     host->setFocusProxy(m_widget);
     if (m_item.style & WS_DISABLED)
@@ -123,7 +125,8 @@ QWidget* ControlWindow::MakeWidget(QWidget* host) {
         auto* list = new QListWidget(host);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         if (m_item.style & LBS_NOTIFY) {
-            QObject::connect(list, &QListWidget::currentRowChanged, m_context.get(),
+            // After the selection has moved, so that the handler reads the new row.
+            QObject::connect(list, &QListWidget::itemSelectionChanged, m_context.get(),
                              [this] { Command(LBN_SELCHANGE); });
             QObject::connect(list, &QListWidget::itemDoubleClicked, m_context.get(),
                              [this] { Command(LBN_DBLCLK); });

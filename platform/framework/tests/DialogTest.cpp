@@ -213,7 +213,10 @@ TEST_F(Dialogs, EveryNoticeReachesItsHandlerAndChangesByTheProgramSendNone) {
         return IDCANCEL;
     });
     EXPECT_EQ(m_dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(g_log, (std::vector<Record>{Command(kApply, BN_CLICKED),
+    // The first tap activates the window, whose first field takes the focus and loses it.
+    EXPECT_EQ(g_log, (std::vector<Record>{Command(kName, EN_SETFOCUS),
+                                          Command(kName, EN_KILLFOCUS),
+                                          Command(kApply, BN_CLICKED),
                                           Command(kCheck, BN_CLICKED),
                                           Command(kList, LBN_SELCHANGE),
                                           Command(kCombo, CBN_SELCHANGE),
@@ -271,6 +274,23 @@ TEST_F(Dialogs, ADialogThatEndsItselfKeepsItsResultAndARefusedOkIsCancelled) {
     EXPECT_EQ(keyed.m_strName, CString(u"keys"));
 }
 
+TEST_F(Dialogs, APageMadeWhileItsSheetRunsShowsItsControls) {
+    CPropertyPage first(kTemplate), second(kTemplate);
+    CPropertySheet sheet(u"Tovalo Setting");
+    sheet.AddPage(&first);
+    sheet.AddPage(&second);
+    m_script.Then([&](DialogDriver& d) {
+        for (int page = 0; page < 2; ++page) {
+            DialogDriver shown = d.Page(page);
+            EXPECT_TRUE(shown.Shown(kName)) << page;
+            EXPECT_TRUE(shown.Shown(kFiles)) << page;
+            EXPECT_FALSE(shown.Shown(kHidden)) << page;
+        }
+        return IDCANCEL;
+    });
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+}
+
 TEST_F(Dialogs, ListRowsFollowTheDevicesRules) {
     m_script.Then([&](DialogDriver& d) {
         CListBox& list = m_dialog.m_List;
@@ -295,7 +315,9 @@ TEST_F(Dialogs, ListRowsFollowTheDevicesRules) {
         return IDCANCEL;
     });
     m_dialog.DoModal();
-    EXPECT_EQ(g_log, (std::vector<Record>{Command(kList, LBN_SELCHANGE)})) << "only the tap";
+    EXPECT_EQ(g_log, (std::vector<Record>{Command(kName, EN_SETFOCUS), Command(kName, EN_KILLFOCUS),
+                                          Command(kList, LBN_SELCHANGE)}))
+        << "only the tap and its focus";
 }
 
 } // namespace
