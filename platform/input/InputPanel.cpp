@@ -30,8 +30,7 @@ bool FramebufferPlatform() {
 
 } // namespace
 
-// The panel's keyboard while it exists, for tests.
-PLATFORM_EXPORT InputPanelKeyboard* TheInputPanel() {
+InputPanelKeyboard* TheInputPanel() {
     return TheKeyboard().get();
 }
 

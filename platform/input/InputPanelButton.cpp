@@ -62,12 +62,13 @@ InputPanelButton* InputPanelButton::For(QWidget* frame) {
                              Qt::WindowStaysOnTopHint);
         host->setAttribute(Qt::WA_ShowWithoutActivating);
         host->setGeometry(place.left, place.top, kWidth, place.bottom - place.top);
+        host->setFixedSize(kWidth, place.bottom - place.top);
         auto* layout = new QVBoxLayout(host);
         layout->setContentsMargins(0, 0, 0, 0);
         auto* key = new QToolButton(host);
         key->setText(QStringLiteral("\u2328"));
         key->setFocusPolicy(Qt::NoFocus);
-        key->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         key->setAutoRaise(true);
         layout->addWidget(key);
         QObject::connect(key, &QToolButton::clicked, key,

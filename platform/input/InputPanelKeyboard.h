@@ -25,4 +25,7 @@ private:
     bool m_shift = false;
 };
 
+// The panel while it exists.
+PLATFORM_EXPORT InputPanelKeyboard* TheInputPanel();
+
 } // namespace platform::detail
