@@ -26,6 +26,15 @@ void LayOutHidden(QWidget* widget) {
         LayOutHidden(child);
 }
 
+// The first control of a page that the keyboard reaches.
+QWidget* FirstFocusable(QWidget* page) {
+    for (QWidget* child : page->findChildren<QWidget*>())
+        if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() &&
+            child->isVisibleTo(page) && !child->focusProxy())
+            return child;
+    return nullptr;
+}
+
 } // namespace
 
 } // namespace platform::detail
@@ -132,6 +141,10 @@ INT_PTR CPropertySheet::DoModal() {
     }
     platform::detail::LayOutHidden(window);
     activate(start);
+    // The keyboard starts on the first page's first control, as on the device.
+    if (start >= 0)
+        if (QWidget* first = platform::detail::FirstFocusable(holders[start]))
+            first->setFocus(Qt::TabFocusReason);
     const QMetaObject::Connection activation =
         QObject::connect(tabs, &QTabBar::currentChanged, tabs, [&](int index) {
             stack->setCurrentIndex(index);
