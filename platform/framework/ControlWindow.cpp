@@ -16,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <functional>
 
@@ -70,10 +69,9 @@ BOOL ControlWindow::Make(CWnd* dialog, const RECT& pixels, const QFont& font) {
     WindowState* state = WindowState::Of(m_hWnd);
     QWidget* host = state->widget;
     host->setFont(font);
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // A control keeps its template's size: its widget fills the window without a layout.
     m_widget = MakeWidget(host);
-    layout->addWidget(m_widget);
+    m_widget->setGeometry(0, 0, host->width(), host->height());
     // A window already shown (a page made while its sheet runs) shows no child of its own.
     m_widget->show();
     // The window has the focus while its widget has it.
