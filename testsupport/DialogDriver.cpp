@@ -10,8 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -130,19 +128,14 @@ void DialogDriver::DoubleTapBelowRows(UINT id) {
 }
 
 std::u16string DialogDriver::Text(UINT id) const {
-    QWidget* widget = Widget(id);
-    QString text;
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        text = edit->text();
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        text = button->text();
-    else if (auto* label = qobject_cast<QLabel*>(widget))
-        text = label->text();
-    else if (auto* group = qobject_cast<QGroupBox*>(widget))
-        text = group->title();
-    else if (auto* combo = qobject_cast<QComboBox*>(widget))
-        text = combo->currentText();
-    return text.toStdU16String();
+    if (auto* combo = qobject_cast<QComboBox*>(Widget(id)))
+        return combo->currentText().toStdU16String();
+    // What the control shows is what the program reads from it.
+    auto* dialog = dynamic_cast<CDialog*>(m_window);
+    CWnd* window = dialog ? dialog->GetDlgItem(static_cast<int>(id)) : nullptr;
+    CDialogControl control;
+    control.m_hWnd = window ? window->GetSafeHwnd() : nullptr;
+    return control.GetWindowText().str();
 }
 
 std::vector<std::u16string> DialogDriver::Rows(UINT id) const {

@@ -140,13 +140,21 @@ void CSetting1Page::OnAddGroup() {
     UpdateData(FALSE);
 }
 
-void CSetting1Page::OnDeleteGroup() {
+int CSetting1Page::SelectedGroup(GROUPICONDATA& group) {
     UpdateData(TRUE);
     const int row = m_GroupList.GetCurSel();
+    if (row != LB_ERR) {
+        group = m_pView->m_GroupList.GetIcon(row);
+        ReadFavoritePK();
+    }
+    return row;
+}
+
+void CSetting1Page::OnDeleteGroup() {
+    GROUPICONDATA group;
+    const int row = SelectedGroup(group);
     if (row == LB_ERR)
         return;
-    const GROUPICONDATA group = m_pView->m_GroupList.GetIcon(row);
-    ReadFavoritePK();
     if (group.PK == 0) {
         AfxMessageBox(u" etc. group can't be deleted");
     } else if (IsShownFavorite(group.PK)) {
@@ -162,12 +170,10 @@ void CSetting1Page::OnDeleteGroup() {
 }
 
 void CSetting1Page::OnModifyGroup() {
-    UpdateData(TRUE);
-    const int row = m_GroupList.GetCurSel();
+    GROUPICONDATA group;
+    const int row = SelectedGroup(group);
     if (row == LB_ERR)
         return;
-    const GROUPICONDATA group = m_pView->m_GroupList.GetIcon(row);
-    ReadFavoritePK();
     if (IsShownFavorite(group.PK)) {
         AfxMessageBox(u"Myfavorite name can't be modified.");
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostrel/Records.h>
 #include <platform/CPropertySheet.h>
 
 class CTovaloView;
@@ -44,6 +45,9 @@ private:
     void ShowFavoriteGroup();
     void HideFavoriteGroup();
     void ReadFavoritePK();
+    // The row of list 1000 selected (moving the controls' data into the members first) and
+    // its group, with the favourites key read again; LB_ERR for none.
+    int SelectedGroup(GROUPICONDATA& group);
     // The favourites group shown and G's key its key.
     bool IsShownFavorite(int nGroupKey) const;
     void InsertGroupRow(int nRow, LPCWSTR name);

@@ -150,11 +150,7 @@ INT_PTR CDialog::DoModal() {
     INT_PTR result = -1;
     if (Create(nullptr, m_template.caption, WS_POPUP | WS_CAPTION, placed, nullptr, 0)) {
         const HWND dialog = m_hWnd;
-        QWidget* window = WindowState::Of(dialog)->widget;
-        window->setWindowFlags(Qt::Dialog);
-        window->setGeometry(placed.left, placed.top, placed.right - placed.left,
-                            placed.bottom - placed.top);
-        window->setWindowModality(Qt::ApplicationModal);
+        platform::detail::MakeModalWindow(this, placed);
         m_dialog->child = false;
         platform::detail::ModalRun run(this);
         m_dialog->run = &run;

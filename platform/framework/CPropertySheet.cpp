@@ -74,12 +74,7 @@ INT_PTR CPropertySheet::DoModal() {
     if (!Create(nullptr, m_strCaption, WS_POPUP | WS_CAPTION, placed, nullptr, 0))
         return -1;
     const HWND sheet = m_hWnd;
-    QWidget* window = WindowState::Of(sheet)->widget;
-    window->setWindowFlags(Qt::Dialog);
-    // New flags make the position count the decoration; the client area is what was asked.
-    window->setGeometry(placed.left, placed.top, placed.right - placed.left,
-                        placed.bottom - placed.top);
-    window->setWindowModality(Qt::ApplicationModal);
+    QWidget* window = platform::detail::MakeModalWindow(this, placed);
 
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(2, 2, 2, 2);

@@ -44,6 +44,19 @@ RECT ModalPlacement(CWnd* over, SIZE size) {
     return RECT{left, top, left + size.cx, top + size.cy};
 }
 
+QWidget* MakeModalWindow(CWnd* window, const RECT& placed) {
+    WindowState* state = WindowState::Of(window->GetSafeHwnd());
+    if (!state || !state->widget)
+        return nullptr;
+    QWidget* widget = state->widget;
+    widget->setWindowFlags(Qt::Dialog);
+    // New flags make the position count the decoration; the client area is what was asked.
+    widget->setGeometry(placed.left, placed.top, placed.right - placed.left,
+                        placed.bottom - placed.top);
+    widget->setWindowModality(Qt::ApplicationModal);
+    return widget;
+}
+
 int ModalRun::Exec(const std::function<void(int answer)>& press) {
     const HWND window = m_window->GetSafeHwnd();
     WindowState* state = WindowState::Of(window);

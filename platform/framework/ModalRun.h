@@ -5,6 +5,7 @@
 #include <functional>
 
 class QEventLoop;
+class QWidget;
 
 namespace platform::detail {
 
@@ -12,6 +13,10 @@ namespace platform::detail {
 // title bar on the device's screen, else centred over the window it belongs to (or the
 // screen).
 RECT ModalPlacement(CWnd* over, SIZE size);
+
+// Makes a window just created a modal dialog window whose client area lies at `placed`; its
+// widget, or null when the window is gone.
+QWidget* MakeModalWindow(CWnd* window, const RECT& placed);
 
 // One modal run of a top-level window: a person answers through an event loop, a test
 // through the modal hook, and nobody where there is no display.
