@@ -8,15 +8,16 @@
 #include <QGuiApplication>
 
 #include <cstdlib>
-#include <memory>
 #include <string_view>
 
 namespace platform::detail {
 
 namespace {
 
-std::unique_ptr<InputPanelKeyboard>& TheKeyboard() {
-    static std::unique_ptr<InputPanelKeyboard> keyboard;
+// Made when first shown and kept for the rest of the process, as the application object is:
+// destroyed at exit it would outlive the toolkit's own state.
+InputPanelKeyboard*& TheKeyboard() {
+    static InputPanelKeyboard* keyboard = nullptr;
     return keyboard;
 }
 
@@ -31,7 +32,7 @@ bool FramebufferPlatform() {
 } // namespace
 
 InputPanelKeyboard* TheInputPanel() {
-    return TheKeyboard().get();
+    return TheKeyboard();
 }
 
 } // namespace platform::detail
@@ -40,10 +41,10 @@ BOOL SipShowIM(DWORD dwFlag) {
     using namespace platform::detail;
     if (!platform::InputPanelEnabled())
         return FALSE;
-    auto& keyboard = TheKeyboard();
+    InputPanelKeyboard*& keyboard = TheKeyboard();
     if (dwFlag & SIPF_ON) {
         if (!keyboard)
-            keyboard = std::make_unique<InputPanelKeyboard>();
+            keyboard = new InputPanelKeyboard;
         QWidget* focus = QApplication::focusWidget();
         keyboard->PlaceFor(focus ? focus->window() : QApplication::activeWindow());
         keyboard->show();
@@ -68,7 +69,7 @@ bool InputPanelEnabled() {
 }
 
 bool InputPanelShown() {
-    const auto& keyboard = detail::TheKeyboard();
+    const detail::InputPanelKeyboard* keyboard = detail::TheKeyboard();
     return keyboard && keyboard->isVisible();
 }
 

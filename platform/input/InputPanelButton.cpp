@@ -11,14 +11,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <memory>
-
 namespace platform::detail {
 
 namespace {
 
-std::unique_ptr<InputPanelButton>& TheButton() {
-    static std::unique_ptr<InputPanelButton> button;
+// Kept for the rest of the process, as the application object is: destroyed at exit it
+// would outlive the window system's own state.
+InputPanelButton*& TheButton() {
+    static InputPanelButton* button = nullptr;
     return button;
 }
 
@@ -42,16 +42,16 @@ private:
 } // namespace
 
 InputPanelButton* InputPanelButton::Existing() {
-    InputPanelButton* button = TheButton().get();
+    InputPanelButton* button = TheButton();
     return button && button->GetSafeHwnd() ? button : nullptr;
 }
 
 InputPanelButton* InputPanelButton::For(QWidget* frame) {
     if (!platform::InputPanelEnabled())
         return nullptr;
-    auto& button = TheButton();
+    InputPanelButton*& button = TheButton();
     if (!button) {
-        button.reset(new InputPanelButton);
+        button = new InputPanelButton;
         const QRect strip = StripGeometry(frame);
         const RECT place{strip.right() + 1 - kWidth, strip.top(), strip.right() + 1,
                          strip.bottom() + 1};
@@ -73,14 +73,14 @@ InputPanelButton* InputPanelButton::For(QWidget* frame) {
         layout->addWidget(key);
         QObject::connect(key, &QToolButton::clicked, key,
                          [] { SipShowIM(platform::InputPanelShown() ? SIPF_OFF : SIPF_ON); });
-        host->installEventFilter(new Follower(host, button.get()));
+        host->installEventFilter(new Follower(host, button));
     }
     if (frame && button->m_frame != frame) {
         button->m_frame = frame;
-        frame->installEventFilter(new Follower(frame, button.get()));
+        frame->installEventFilter(new Follower(frame, button));
     }
     button->Place();
-    return button.get();
+    return button;
 }
 
 void InputPanelButton::Place() {
