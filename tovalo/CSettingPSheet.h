@@ -1,5 +1,8 @@
 #pragma once
 
+#include "CSSetting2Page.h"
+#include "CSetting1Page.h"
+
 #include <platform/CPropertySheet.h>
 
 class CTovaloView;
@@ -10,10 +13,11 @@ class CSettingPSheet : public CPropertySheet {
 public:
     explicit CSettingPSheet(LPCWSTR pszCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
     // The view whose lists and windows the pages work on.
-    void SetView(CTovaloView* pView) { m_pView = pView; }
+    void SetView(CTovaloView* pView);
+    BOOL OnInitDialog() override;
 
-private:
-    CTovaloView* m_pView = nullptr;
+    CSetting1Page m_page1;
+    CSSetting2Page m_page2;
 };
 
 inline constexpr const WCHAR* kSettingTitle = u"Tovalo Setting";

@@ -1,11 +1,11 @@
 #include "HardwareKeys.h"
 
+#include "LauncherValues.h"
+
 #include <platform/Hotkeys.h>
-#include <platform/Registry.h>
 
 namespace {
 
-constexpr const WCHAR* kLauncherKey = u"Software\\NorviSoft\\NorviLuncher";
 using ReleaseFunction = BOOL (*)(UINT fsModifiers, UINT vk);
 
 } // namespace
@@ -23,11 +23,5 @@ bool ClaimHardwareKey(HWND hWnd, UINT nCode) {
 }
 
 void ReadKeyNumber(const WCHAR* valueName, int& number) {
-    const platform::RegistryKey key(kLauncherKey, true);
-    DWORD value = 0, size = sizeof value, type = 0;
-    if (key.IsOpen() &&
-        RegQueryValueExW(key.Get(), valueName, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-            ERROR_SUCCESS &&
-        size == sizeof value)
-        number = static_cast<int>(value);
+    ReadLauncherValue(valueName, number);
 }

@@ -130,6 +130,8 @@ std::optional<FolderListing> FolderListing::Open(std::u16string_view devicePatte
     if (ec)
         return std::nullopt;
 
+    // The device's root holds its own Windows folder, in place of any the host has.
+    const bool root = folder == u"\\";
     FolderListing listing;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
@@ -139,18 +141,31 @@ std::optional<FolderListing> FolderListing::Open(std::u16string_view devicePatte
         if (!name || name->empty() || name->size() > kMaxName ||
             name->find(u'\\') != std::u16string::npos)
             continue;
-        if (!MatchesPattern(pattern, *name))
+        if (!MatchesPattern(pattern, *name) || (root && FoldCase(*name) == u"windows"))
             continue;
         if (auto entry = DescribeEntry(path, std::move(*name)))
             listing.m_entries.push_back(std::move(*entry));
     }
+    if (root && MatchesPattern(pattern, u"Windows"))
+        if (auto entry = DescribeEntry(HostPath(u"\\Windows"), u"Windows"))
+            listing.m_entries.push_back(std::move(*entry));
     if (listing.m_entries.empty())
         return std::nullopt;
-    std::sort(listing.m_entries.begin(), listing.m_entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) {
-                  int order = CompareNoCase(a.name, b.name);
-                  return order != 0 ? order < 0 : a.name < b.name;
-              });
+    // Each name folded once: a large folder is sorted without folding at every comparison.
+    std::vector<std::pair<std::u16string, std::size_t>> order;
+    order.reserve(listing.m_entries.size());
+    for (std::size_t i = 0; i < listing.m_entries.size(); ++i)
+        order.emplace_back(FoldCase(listing.m_entries[i].name), i);
+    const auto& entries = listing.m_entries;
+    std::sort(order.begin(), order.end(), [&entries](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first
+                                  : entries[a.second].name < entries[b.second].name;
+    });
+    std::vector<FolderEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto& [folded, index] : order)
+        sorted.push_back(std::move(listing.m_entries[index]));
+    listing.m_entries = std::move(sorted);
     return listing;
 }
 

@@ -40,13 +40,6 @@ std::vector<std::u16string> CurrentDesktops() {
     return desktops;
 }
 
-std::string Locale() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
-        if (const char* value = std::getenv(name); value && *value)
-            return value;
-    return "C";
-}
-
 // Desktop id -> entry file, the first folder that has the id winning.
 std::map<std::string, fs::path> CollectEntries() {
     std::map<std::string, fs::path> entries;
@@ -161,7 +154,7 @@ bool WindowsFolderSeeder::Build(const fs::path& windows) {
         return false;
     }
     auto desktops = CurrentDesktops();
-    std::string locale = Locale();
+    std::string locale = DesktopEntry::Locale();
     std::set<std::u16string> taken;
     for (const auto& [id, file] : CollectEntries()) {
         auto entry = DesktopEntry::Load(file);

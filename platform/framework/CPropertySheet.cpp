@@ -2,14 +2,11 @@
 #include <platform/CWinApp.h>
 
 #include "core/Application.h"
+#include "framework/ModalRun.h"
 #include "windows/FramePlacement.h"
-#include "windows/ModalHook.h"
 #include "windows/WindowState.h"
 
 #include <QDialogButtonBox>
-#include <QEventLoop>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -21,27 +18,6 @@ namespace platform::detail {
 
 namespace {
 
-ModalHook& Hook() {
-    static ModalHook hook;
-    return hook;
-}
-
-// Over the parent's top-level window where there is one: the sheet takes the frame's place.
-RECT SheetRect(CWnd* parent) {
-    if (IsDeviceScreen())
-        return RECT{0, kTitleBarHeight, kFrameWidth, kTitleBarHeight + kFrameHeight};
-    QRect over;
-    if (WindowState* state = parent ? WindowState::Of(parent->GetSafeHwnd()) : nullptr;
-        state && state->widget)
-        over = state->widget->window()->geometry();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
-        over = screen->availableGeometry();
-    QPoint c = over.center();
-    int left = c.x() - kFrameWidth / 2;
-    int top = c.y() - kFrameHeight / 2;
-    return RECT{left, top, left + kFrameWidth, top + kFrameHeight};
-}
-
 // Lays out a window that is not shown yet, so that a page knows its size when it is made.
 void LayOutHidden(QWidget* widget) {
     if (QLayout* layout = widget->layout())
@@ -50,26 +26,18 @@ void LayOutHidden(QWidget* widget) {
         LayOutHidden(child);
 }
 
+// The first control of a page that the keyboard reaches.
+QWidget* FirstFocusable(QWidget* page) {
+    for (QWidget* child : page->findChildren<QWidget*>())
+        if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() &&
+            child->isVisibleTo(page) && !child->focusProxy())
+            return child;
+    return nullptr;
+}
+
 } // namespace
 
-ModalHook CurrentModalHook() {
-    return Hook();
-}
-
-bool NoDisplay() {
-    const QString qpa = QGuiApplication::platformName();
-    return qpa == QStringLiteral("offscreen") || qpa == QStringLiteral("minimal");
-}
-
 } // namespace platform::detail
-
-namespace platform {
-
-void SetModalHook(ModalHook hook) {
-    detail::Hook() = std::move(hook);
-}
-
-} // namespace platform
 
 using platform::detail::WindowState;
 
@@ -81,22 +49,32 @@ void CPropertySheet::AddPage(CPropertyPage* pPage) {
         m_pages.push_back(pPage);
 }
 
+void CPropertySheet::PressButton(int nID) {
+    if (m_run)
+        m_run->Finish(nID == IDOK ? IDOK : IDCANCEL);
+}
+
+LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A page hands on the keys that end the sheet.
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        PressButton(LOWORD(wParam));
+        return 0;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
 INT_PTR CPropertySheet::DoModal() {
     platform::detail::EnsureApplication();
     if (m_hWnd)
         return -1;
     // Without a parent the sheet belongs to the program's main window.
     CWnd* over = m_pParentWnd ? m_pParentWnd : (AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr);
-    const RECT placed = platform::detail::SheetRect(over);
+    const RECT placed = platform::detail::ModalPlacement(
+        over, SIZE{platform::detail::kFrameWidth, platform::detail::kFrameHeight});
     if (!Create(nullptr, m_strCaption, WS_POPUP | WS_CAPTION, placed, nullptr, 0))
         return -1;
     const HWND sheet = m_hWnd;
-    QWidget* window = WindowState::Of(sheet)->widget;
-    window->setWindowFlags(Qt::Dialog);
-    // New flags make the position count the decoration; the client area is what was asked.
-    window->setGeometry(placed.left, placed.top, placed.right - placed.left,
-                        placed.bottom - placed.top);
-    window->setWindowModality(Qt::ApplicationModal);
+    QWidget* window = platform::detail::MakeModalWindow(this, placed);
 
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -111,6 +89,14 @@ INT_PTR CPropertySheet::DoModal() {
     layout->addWidget(stack, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, window);
     layout->addWidget(buttons);
+
+    platform::detail::ModalRun run(this);
+    m_run = &run;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, window, [this] { PressButton(IDOK); });
+    QObject::connect(buttons, &QDialogButtonBox::rejected, window,
+                     [this] { PressButton(IDCANCEL); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, [this] { PressButton(IDCANCEL); });
 
     // A page's window is made when its tab is first shown, as the framework does.
     std::vector<CPropertyPage*> created;
@@ -130,9 +116,7 @@ INT_PTR CPropertySheet::DoModal() {
         if (page->GetSafeHwnd())
             return;
         QWidget* holder = holders[index];
-        if (!page->Create(nullptr, page->GetCaption(), WS_CHILD | WS_VISIBLE,
-                          RECT{0, 0, holder->width(), holder->height()}, this,
-                          page->GetTemplateId()))
+        if (!page->CreateAsChild(this, RECT{0, 0, holder->width(), holder->height()}))
             return;
         if (WindowState* state = WindowState::Of(page->GetSafeHwnd()); state && state->widget) {
             state->widget->setParent(holder);
@@ -152,50 +136,33 @@ INT_PTR CPropertySheet::DoModal() {
     }
     platform::detail::LayOutHidden(window);
     activate(start);
+    // The keyboard starts on the first page's first control, as on the device.
+    if (start >= 0)
+        if (QWidget* first = platform::detail::FirstFocusable(holders[start]))
+            first->setFocus(Qt::TabFocusReason);
     const QMetaObject::Connection activation =
         QObject::connect(tabs, &QTabBar::currentChanged, tabs, [&](int index) {
             stack->setCurrentIndex(index);
             activate(index);
         });
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    QObject::connect(escape, &QShortcut::activated, buttons, &QDialogButtonBox::rejected);
     OnInitDialog();
 
     int result = IDCANCEL;
     // OnInitDialog may have taken the window down: then there is nothing to run.
-    const auto hook = platform::detail::CurrentModalHook();
-    if (m_hWnd == sheet && hook) {
-        window->show();
-        result = hook(this);
-    } else if (m_hWnd == sheet && !platform::detail::NoDisplay()) {
-        QEventLoop loop;
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &loop, [&] {
-            result = IDOK;
-            loop.quit();
-        });
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &loop, [&] {
-            result = IDCANCEL;
-            loop.quit();
-        });
-        // Closing the window (or anything else destroying it) is a cancel.
-        QObject::connect(window, &QObject::destroyed, &loop, [&] {
-            result = IDCANCEL;
-            loop.quit();
-        });
-        window->show();
-        window->raise();
-        window->activateWindow();
-        loop.exec();
-    }
+    if (m_hWnd == sheet)
+        result = run.Exec([this](int answer) { PressButton(answer); });
+    m_run = nullptr;
     // No more page activations while the sheet is taken down.
     QObject::disconnect(activation);
     if (m_hWnd == sheet) {
         for (CPropertyPage* page : created) {
             if (!page->GetSafeHwnd())
                 continue;
-            if (result == IDOK)
+            // A page applies what its controls last held.
+            if (result == IDOK) {
+                page->UpdateData(TRUE);
                 page->OnOK();
-            else
+            } else
                 page->OnCancel();
         }
         DestroyWindow();

@@ -3,6 +3,7 @@
 #include <platform/Tray.h>
 
 #include "core/Application.h"
+#include "input/InputPanelButton.h"
 #include "shell-ui/TrayStrip.h"
 #include "shell/IconStore.h"
 #include "windows/FramePlacement.h"
@@ -161,11 +162,13 @@ BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {
     }
 }
 
-BOOL SHFullScreen(HWND hwndRequester, DWORD) {
-    // No task bar or input-panel button to hide here; the frame keeps the device geometry.
+BOOL SHFullScreen(HWND hwndRequester, DWORD dwState) {
+    // No task bar to hide here; the frame keeps the device geometry.
     if (dynamic_cast<CFrameWnd*>(CWnd::FromHandle(hwndRequester)))
-        if (auto* state = platform::detail::WindowState::Of(hwndRequester))
+        if (auto* state = platform::detail::WindowState::Of(hwndRequester)) {
             platform::detail::PlaceFrame(state->widget);
+            platform::detail::ShowInputPanelButton(state->widget, dwState);
+        }
     return TRUE;
 }
 

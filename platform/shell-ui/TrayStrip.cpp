@@ -1,5 +1,6 @@
 #include "shell-ui/TrayStrip.h"
 
+#include "input/InputPanelButton.h"
 #include "windows/FramePlacement.h"
 
 #include <QEvent>
@@ -44,7 +45,8 @@ void TrayStrip::Follow(QWidget* frame) {
 
 QRect TrayStrip::IconRect(std::size_t index) const {
     // Index 0 is the oldest icon, at the right end.
-    int right = width() - kEdge - static_cast<int>(index) * (kIconSize + kIconGap);
+    int right =
+        width() - kEdge - InputPanelButtonRoom() - static_cast<int>(index) * (kIconSize + kIconGap);
     return QRect(right - kIconSize, (height() - kIconSize) / 2, kIconSize, kIconSize);
 }
 

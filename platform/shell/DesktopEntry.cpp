@@ -3,6 +3,7 @@
 #include "core/Text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -195,6 +196,13 @@ bool DesktopEntry::ShownIn(const std::vector<std::u16string>& desktops) const {
     if (!m_onlyShowIn.empty() && !listed(m_onlyShowIn))
         return false;
     return !listed(m_notShowIn);
+}
+
+std::string DesktopEntry::Locale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* value = std::getenv(name); value && *value)
+            return value;
+    return "C";
 }
 
 } // namespace platform::detail

@@ -36,6 +36,8 @@ public:
     // Value escapes: \s \n \t \r \\ (and \; inside lists).
     static std::u16string Unescape(std::string_view value);
     static std::vector<std::u16string> SplitList(std::string_view value);
+    // The locale messages are shown in: LC_ALL, LC_MESSAGES, LANG, else "C".
+    static std::string Locale();
 
 private:
     std::u16string m_name;

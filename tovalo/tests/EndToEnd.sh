@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Drives the real launcher in a real X server as a person would: start it, look at the
-# screen, press keys, start it again, close its window and call it back with its button.
-# Usage: EndToEnd.sh TOVALO_BINARY XPROBE_BINARY
+# screen, press keys, start it again, close its window and call it back with its button,
+# then arrange it from its settings with the keyboard alone.
+# Usage: EndToEnd.sh TOVALO_BINARY XPROBE_BINARY TOVALO_REG_BINARY
 set -u
 tovalo=$1
 xprobe=$2
+tovalo_reg=$3
 
 for tool in Xvfb xdotool; do
     if ! command -v "$tool" >/dev/null; then
@@ -118,6 +120,67 @@ check "the launcher keeps running" kill -0 "$first"
 xdotool key F3
 check "the main-screen key shows it again" wait_for 10 viewable
 
+# The settings key (button 2: F2) opens the sheet on its first control, the group list.
+# A program of the test's own folder goes into a new group and into the quick-launch bar.
+apps="$work/apps"
+mkdir -p "$apps"
+printf '#!/bin/sh\n' >"$apps/hello"
+chmod +x "$apps/hello"
+IFS=/ read -r -a path_parts <<<"${apps#/}"
+choose() { # in the file dialog: from its first control to the list, then down the path
+    sleep 1
+    xdotool key Tab
+    for part in "${path_parts[@]}" hello; do
+        xdotool type --delay 30 "$part"
+        xdotool key Return
+        sleep 0.5
+    done
+    sleep 0.5
+}
+bar_before=$("$xprobe" hash 10 $((26 + 163)) 75 125)
+wheel_before=$("$xprobe" hash 0 $((26 + 13)) 118 110)
+"$xprobe" focus Tovalo
+xdotool key F2
+sheet_open() { [ "$("$xprobe" viewable "Tovalo Setting" 2>/dev/null)" = 1 ]; }
+check "the settings key opens the sheet" wait_for 10 sheet_open
+sleep 1
+xdotool key Tab Tab Tab Tab # the group list, Add, Mod, Del: the group name
+xdotool type --delay 40 Games
+xdotool key shift+Tab shift+Tab shift+Tab space # Add
+xdotool key Tab Tab Tab Tab Tab space            # the program Add, past the group's controls
+choose
+xdotool key shift+Tab # the program list: the new row selects its group in the box
+xdotool type --delay 40 hello
+sleep 0.5
+xdotool key Tab Tab Tab Tab Tab # past Add, Mod, Del and the name to the group box
+xdotool type G
+sleep 0.3
+xdotool key shift+Tab shift+Tab shift+Tab space      # Mod
+xdotool key Tab Tab Tab Tab Tab Tab Right             # round to the tabs: the second page
+sleep 0.8
+xdotool key shift+Tab shift+Tab shift+Tab shift+Tab space # its quick-launch Add
+choose
+"$xprobe" grab "$work/sheet.png"
+xdotool key Return # OK
+sheet_closed() { ! sheet_open; }
+check "OK closes the sheet" wait_for 10 sheet_closed
+sleep 1
+bar_changed() { [ "$("$xprobe" hash 10 $((26 + 163)) 75 125)" != "$bar_before" ]; }
+check "the quick-launch bar shows the new entry" wait_for 10 bar_changed
+"$xprobe" focus Tovalo
+column_before=$(row_text 1)
+xdotool key Right
+wheel_changed() { [ "$("$xprobe" hash 0 $((26 + 13)) 118 110)" != "$wheel_before" ]; }
+check "the wheel turns to the new group" wait_for 10 wheel_changed
+column_changed() { [ "$(row_text 1)" != "$column_before" ] && dark_in_row 1; }
+check "the column moves to the group's program" wait_for 10 column_changed
+"$tovalo_reg" export >"$work/export.reg"
+stored() { grep -q -F "$1" "$work/export.reg"; }
+check "the group is stored" stored '"GroupName"="Games"'
+check "the program is stored in it" stored '"GroupPosition"=dword:00000001'
+check "the program's path is stored" stored "\"IconPath\"=\"${apps//\//\\\\}\\\\hello\""
+check "the quick-launch entry is stored" stored "\"QLPath\"=\"${apps//\//\\\\}\\\\hello\""
+
 "$xprobe" grab "$work/last.png"
 if [ -n "${TOVALO_KEEP_PICTURES:-}" ]; then cp "$work"/*.png "$TOVALO_KEEP_PICTURES"/; fi
 if ((failures > 0)); then
@@ -126,6 +189,8 @@ if ((failures > 0)); then
     echo "--- second start"
     cat "$work/second.log"
     echo "status $second_status"
+    echo "--- store"
+    cat "$work/export.reg" 2>/dev/null
     exit 1
 fi
 exit 0

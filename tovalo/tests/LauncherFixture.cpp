@@ -39,8 +39,7 @@ void LauncherTest::SetUp() {
         m_started.emplace_back(request.lpFile);
         return TRUE;
     });
-    platform::SetModalHook([this](CWnd* window) {
-        m_modalTitles.push_back(window->GetWindowText().str());
+    m_modals.Otherwise([this](testsupport::DialogDriver&) {
         if (m_duringModal)
             m_duringModal();
         return m_modalAnswer;
@@ -50,7 +49,6 @@ void LauncherTest::SetUp() {
 void LauncherTest::TearDown() {
     if (m_app)
         Exit();
-    platform::SetModalHook(nullptr);
     platform::SetShellExecuteHook(nullptr);
     platform::SetMessageBoxHook(nullptr);
     DeviceFolderTest::TearDown();

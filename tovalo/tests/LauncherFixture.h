@@ -3,6 +3,7 @@
 #include "CTovaloApp.h"
 
 #include <testsupport/DeviceFolder.h>
+#include <testsupport/DialogDriver.h>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,9 @@ protected:
     std::unique_ptr<CTovaloApp> m_app;
     std::vector<std::u16string> m_messages;
     std::vector<std::u16string> m_started;
-    std::vector<std::u16string> m_modalTitles;
+    // Modal runs take the steps given them in line; without one left, m_duringModal runs
+    // and m_modalAnswer is the button pressed.
+    testsupport::ModalScript m_modals;
     int m_modalAnswer = IDCANCEL;
     std::function<void()> m_duringModal;
 };

@@ -188,7 +188,7 @@ TEST_F(LauncherTest, TheSettingsKeyOpensTheSheetOnceAndRebindsTheKeys) {
         ++nested;
     };
     View().SendMessage(WM_HOTKEY, 0xC2, 0);
-    EXPECT_EQ(m_modalTitles, (std::vector<std::u16string>{u"Tovalo Setting"}));
+    EXPECT_EQ(m_modals.Titles(), (std::vector<std::u16string>{u"Tovalo Setting"}));
     EXPECT_EQ(nested, 1);
     EXPECT_FALSE(Frame().IsWindowVisible()) << "hidden again as it was";
     EXPECT_EQ(platform::HotKeyOwner(0xC2), View().GetSafeHwnd());
@@ -211,7 +211,7 @@ TEST_F(LauncherTest, TheTrayIconBringsAnOpenSheetForwardInsteadOfTheMenu) {
     m_duringModal = [&] { EXPECT_EQ(Frame().SendMessage(0x401, 102, WM_LBUTTONDOWN), 0); };
     Frame().SendMessage(WM_COMMAND, 32771, 0);
     EXPECT_EQ(menus, 1);
-    EXPECT_EQ(m_modalTitles.size(), 1u);
+    EXPECT_EQ(m_modals.Titles().size(), 1u);
     platform::SetPopupMenuHook(nullptr);
 }
 

@@ -1,3 +1,4 @@
+#include <platform/CString.h>
 #include <platform/Files.h>
 
 #include <testsupport/DeviceFolder.h>
@@ -7,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -208,6 +210,23 @@ TEST_F(FolderEnumeration, HostPathsOutsideTheWindowsFolderEnumerateToo) {
     for (const auto& part : outside.relative_path())
         pattern += u"\\" + part.u16string();
     EXPECT_EQ(Names(pattern + u"\\*.*"), (NameList{u"x.txt"}));
+}
+
+TEST_F(FolderEnumeration, TheRootListsTheHostsRootWithTheDevicesWindowsFolderInNameOrder) {
+    const std::vector<Found> root = List(u"\\*.*");
+    std::vector<std::u16string> names;
+    for (const auto& f : root)
+        names.push_back(f.name);
+    EXPECT_EQ(std::count(names.begin(), names.end(), u"Windows"), 1);
+    EXPECT_NE(std::find(names.begin(), names.end(), u"usr"), names.end());
+    EXPECT_EQ(AttributesOf(root, u"Windows") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), [](const auto& a, const auto& b) {
+        return CString(a).CompareNoCase(b) < 0;
+    }));
+    EXPECT_EQ(Names(u"\\WIN*"), (std::vector<std::u16string>{u"Windows"}));
+    const NameList windows = Names(u"\\Windows\\*.*");
+    EXPECT_NE(std::find(windows.begin(), windows.end(), u"Data"), windows.end())
+        << "the folder listed is the device's";
 }
 
 } // namespace

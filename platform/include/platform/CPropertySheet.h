@@ -1,5 +1,6 @@
 #pragma once
 
+#include <platform/CDialog.h>
 #include <platform/CString.h>
 #include <platform/CWnd.h>
 #include <platform/MessageBox.h>
@@ -7,18 +8,25 @@
 #include <functional>
 #include <vector>
 
-// A page of a property sheet: a dialog from a template, shown as one tab.
-class PLATFORM_EXPORT CPropertyPage : public CWnd {
+namespace platform::detail {
+class ModalRun;
+}
+
+// A page of a property sheet: a dialog from a template, shown as one tab. Its window is made
+// the first time its tab is shown.
+class PLATFORM_EXPORT CPropertyPage : public CDialog {
 public:
+    // A page without controls.
     explicit CPropertyPage(UINT nIDTemplate = 0, LPCWSTR lpszCaption = nullptr);
-    UINT GetTemplateId() const { return m_nIDTemplate; }
+    // The caption defaults to the template's.
+    explicit CPropertyPage(const platform::DialogTemplate& dialog, LPCWSTR lpszCaption = nullptr);
+    UINT GetTemplateId() const { return m_template.id; }
     const CString& GetCaption() const { return m_strCaption; }
-    virtual BOOL OnInitDialog() { return TRUE; }
-    virtual void OnOK() {}
-    virtual void OnCancel() {}
+    // The sheet closes with OK or Cancel.
+    void OnOK() override {}
+    void OnCancel() override {}
 
 protected:
-    UINT m_nIDTemplate;
     CString m_strCaption;
 };
 
@@ -33,18 +41,26 @@ public:
     virtual INT_PTR DoModal();
     // Called once the sheet's window and its first page are made, before it is shown.
     virtual BOOL OnInitDialog() { return TRUE; }
+    // Ends the run as the OK or Cancel button does (IDOK, IDCANCEL).
+    void PressButton(int nID);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     CString m_strCaption;
     CWnd* m_pParentWnd;
     UINT m_nSelectPage;
     std::vector<CPropertyPage*> m_pages;
+
+private:
+    platform::detail::ModalRun* m_run = nullptr;
 };
 
 namespace platform {
 
 // While set, modal sheets and dialogs do not wait for a person: the hook runs with the
-// window up (findable by its title) and returns the result, IDOK or IDCANCEL.
+// window up (findable by its title) and returns the button a person presses at the end,
+// IDOK or IDCANCEL. A window that ends itself meanwhile (EndDialog) keeps its own result;
+// one that refuses the button is cancelled.
 using ModalHook = std::function<int(CWnd* window)>;
 PLATFORM_EXPORT void SetModalHook(ModalHook hook);
 

@@ -30,6 +30,22 @@ PLATFORM_EXPORT HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpF
 PLATFORM_EXPORT BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
 PLATFORM_EXPORT BOOL FindClose(HANDLE hFindFile);
 
+struct SYSTEMTIME {
+    WORD wYear = 0;
+    WORD wMonth = 0;
+    WORD wDayOfWeek = 0;
+    WORD wDay = 0;
+    WORD wHour = 0;
+    WORD wMinute = 0;
+    WORD wSecond = 0;
+    WORD wMilliseconds = 0;
+};
+
+// A time of the file system (UTC) as the same moment in the local time zone.
+PLATFORM_EXPORT BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, FILETIME* lpLocalFileTime);
+// A file time as calendar fields, in the time zone it is given in.
+PLATFORM_EXPORT BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, SYSTEMTIME* lpSystemTime);
+
 // The attribute word of one path, or INVALID_FILE_ATTRIBUTES.
 PLATFORM_EXPORT DWORD GetFileAttributesW(LPCWSTR lpFileName);
 

@@ -78,7 +78,7 @@ protected:                                                                      
         return GetThisMessageMap();                                                                \
     }                                                                                              \
     const ::platform::MessageMap* theClass::GetThisMessageMap() {                                  \
-        using ThisClass = theClass;                                                                \
+        using ThisClass [[maybe_unused]] = theClass;                                               \
         using TheBaseClass = baseClass;                                                            \
         static const ::platform::MessageEntry entries[] = {
 

@@ -278,6 +278,31 @@ TEST_F(ShellIcons, SmallIconIndexIsSharedByIconsOfOneKind) {
     EXPECT_EQ(platform::detail::SystemSmallIcon(3), nullptr);
 }
 
+TEST_F(ShellIcons, DesktopEntriesKeepTheirOwnSmallIconsWhereOtherFilesShareByKind) {
+    WriteSolid(Host() / "pics" / "red.png", kRed);
+    WriteSolid(Host() / "pics" / "blue.png", kBlue);
+    for (const char* colour : {"red", "blue"})
+        testsupport::WriteFile(Windows() / (std::string(colour) + ".desktop"),
+                               "[Desktop Entry]\nType=Application\nName=X\nIcon=" +
+                                   (Host() / "pics" / (std::string(colour) + ".png")).string() +
+                                   "\n");
+    for (const char* name : {"run1", "run2"}) {
+        testsupport::WriteFile(Windows() / name, "#!/bin/sh\n");
+        fs::permissions(Windows() / name, fs::perms::owner_exec, fs::perm_options::add);
+    }
+    testsupport::WriteFile(Windows() / "plain", "words");
+    auto index = [](const std::u16string& path) {
+        SHFILEINFO info;
+        SHGetFileInfo(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX);
+        return info.iIcon;
+    };
+    const int red = index(u"\\Windows\\red.desktop");
+    EXPECT_NE(index(u"\\Windows\\blue.desktop"), red);
+    EXPECT_EQ(platform::detail::SystemSmallIcon(red)->pixel(8, 8), kRed);
+    EXPECT_EQ(index(u"\\Windows\\run1"), index(u"\\Windows\\run2"));
+    EXPECT_NE(index(u"\\Windows\\run1"), index(u"\\Windows\\plain")) << "running counts";
+}
+
 TEST_F(ShellIcons, MalformedEntriesAndShortcutsStillGetIcons) {
     fs::path malformed = Windows() / "malformed";
     fs::copy(TOVALO_PLATFORM_TEST_DATA "/malformed", malformed);
