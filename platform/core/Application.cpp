@@ -1,5 +1,7 @@
 #include "core/Application.h"
 
+#include "files/RuntimeFolder.h"
+
 #include <QApplication>
 
 #include <cstdlib>
@@ -14,6 +16,7 @@ void EnsureApplication() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!qpa || !*qpa) && (!x11 || !*x11) && (!wayland || !*wayland))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ProvideRuntimeFolder();
     static int argc = 1;
     static char name[] = "tovalo";
     static char* argv[] = {name, nullptr};

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <platform/platform_export.h>
+
 namespace platform::detail {
 
 // Makes sure a Qt application object exists before anything draws text, icons or windows.
 // Without a display (no DISPLAY, no WAYLAND_DISPLAY) and no QT_QPA_PLATFORM chosen, Qt's
-// offscreen platform is used.
-void EnsureApplication();
+// offscreen platform is used. Without XDG_RUNTIME_DIR, a private runtime folder is provided.
+PLATFORM_EXPORT void EnsureApplication();
 
 } // namespace platform::detail
