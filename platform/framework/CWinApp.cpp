@@ -1,6 +1,8 @@
 #include <platform/CWinApp.h>
 
 #include "core/Application.h"
+#include "framework/ExitSignals.h"
+#include "windows/ModalHook.h"
 #include "windows/WindowState.h"
 
 #include <platform/CFrameWnd.h>
@@ -8,13 +10,22 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace {
 
 CWinApp* g_app = nullptr;
+
+// The program's way out, as its "Exit" command takes it.
+void ExitInOrder(CWinApp& app) {
+    if (app.m_pMainWnd && app.m_pMainWnd->GetSafeHwnd())
+        app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
+}
 
 // With TOVALO_SNAPSHOT naming a PNG file, the program saves its first screen there and ends
 // in order, as "Exit" does: how a machine without a display shows what the launcher draws.
@@ -28,10 +39,15 @@ int Snapshot(CWinApp& app, const char* path) {
             saved = state->widget->grab().save(QString::fromLocal8Bit(path), "PNG");
     if (!saved)
         std::fprintf(stderr, "tovalo: could not save the first screen to %s\n", path);
-    if (app.m_pMainWnd && app.m_pMainWnd->GetSafeHwnd())
-        app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
+    ExitInOrder(app);
     const int code = app.ExitInstance();
     return saved ? code : 1;
+}
+
+std::string ProgramName(int argc, char** argv) {
+    if (argc < 1 || !argv || !argv[0] || !*argv[0])
+        return "tovalo";
+    return std::filesystem::path(argv[0]).filename().string();
 }
 
 } // namespace
@@ -53,7 +69,19 @@ int CWinApp::Run() {
         // destroyed.
         QEventLoop loop;
         QObject::connect(state->widget.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        // Asked to end from outside: what runs modally is taken down first, one window at a
+        // time as each unwinds, then the loop ends and the program exits in order.
+        QTimer closing;
+        int attempts = 0;
+        QObject::connect(&closing, &QTimer::timeout, &loop, [&] {
+            if (++attempts < 100 && platform::detail::CloseModalWindow())
+                return;
+            closing.stop();
+            loop.quit();
+        });
+        platform::detail::ExitSignals requests([&] { closing.start(10); });
         loop.exec();
+        ExitInOrder(*this);
     }
     return ExitInstance();
 }
@@ -64,12 +92,33 @@ CWinApp* AfxGetApp() {
 
 namespace platform {
 
-int RunApplication(CWinApp& app, int, char**) {
+int RunApplication(CWinApp& app, int argc, char** argv) {
+    const std::string name = ProgramName(argc, argv);
+    const char* snapshot = std::getenv("TOVALO_SNAPSHOT");
+    const bool saving = snapshot && *snapshot;
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    const std::string cause = chosen && *chosen
+                                  ? "QT_QPA_PLATFORM=" + std::string(chosen) + " shows no windows"
+                                  : "neither DISPLAY nor WAYLAND_DISPLAY is set";
     detail::EnsureApplication();
+    // A program nobody can see would hold the device for ever.
+    if (!saving && detail::NoDisplay()) {
+        std::fprintf(stderr,
+                     "%s: no display to show the launcher on (%s).\n"
+                     "Set DISPLAY or WAYLAND_DISPLAY, or set TOVALO_SNAPSHOT to a PNG file name "
+                     "to save the first screen there instead.\n",
+                     name.c_str(), cause.c_str());
+        return 1;
+    }
     // A start that decides not to run (a second instance) ends quietly.
-    if (!app.InitInstance())
-        return 0;
-    if (const char* snapshot = std::getenv("TOVALO_SNAPSHOT"); snapshot && *snapshot)
+    if (!app.InitInstance()) {
+        if (!saving)
+            return 0;
+        std::fprintf(stderr, "%s: not started, no first screen saved to %s\n", name.c_str(),
+                     snapshot);
+        return 1;
+    }
+    if (saving)
         return Snapshot(app, snapshot);
     return app.Run();
 }
