@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -31,6 +32,10 @@ struct Peer {
     const char* name;
     bool stranger;
 };
+
+void PrintTo(const Peer& row, std::ostream* os) {
+    *os << row.name;
+}
 
 std::string PeerName(const ::testing::TestParamInfo<Peer>& info) {
     return info.param.name;

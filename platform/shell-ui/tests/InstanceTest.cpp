@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -155,6 +156,10 @@ struct RuntimeCase {
     const char* name;
     bool runtimeSet;
 };
+
+void PrintTo(const RuntimeCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class ChannelFolder : public OtherProgram, public ::testing::WithParamInterface<RuntimeCase> {};
 
