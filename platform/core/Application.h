@@ -9,4 +9,8 @@ namespace platform::detail {
 // offscreen platform is used. Without XDG_RUNTIME_DIR, a private runtime folder is provided.
 PLATFORM_EXPORT void EnsureApplication();
 
+// Whether the application fell back on the offscreen platform because nothing named a
+// display or a platform: whatever it shows, nobody sees.
+bool NothingToShowOn();
+
 } // namespace platform::detail

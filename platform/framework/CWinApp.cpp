@@ -2,7 +2,6 @@
 
 #include "core/Application.h"
 #include "framework/ExitSignals.h"
-#include "windows/ModalHook.h"
 #include "windows/WindowState.h"
 
 #include <platform/CFrameWnd.h>
@@ -96,18 +95,15 @@ int RunApplication(CWinApp& app, int argc, char** argv) {
     const std::string name = ProgramName(argc, argv);
     const char* snapshot = std::getenv("TOVALO_SNAPSHOT");
     const bool saving = snapshot && *snapshot;
-    const char* chosen = std::getenv("QT_QPA_PLATFORM");
-    const std::string cause = chosen && *chosen
-                                  ? "QT_QPA_PLATFORM=" + std::string(chosen) + " shows no windows"
-                                  : "neither DISPLAY nor WAYLAND_DISPLAY is set";
     detail::EnsureApplication();
     // A program nobody can see would hold the device for ever.
-    if (!saving && detail::NoDisplay()) {
+    if (!saving && detail::NothingToShowOn()) {
         std::fprintf(stderr,
-                     "%s: no display to show the launcher on (%s).\n"
-                     "Set DISPLAY or WAYLAND_DISPLAY, or set TOVALO_SNAPSHOT to a PNG file name "
-                     "to save the first screen there instead.\n",
-                     name.c_str(), cause.c_str());
+                     "%s: no display to show the launcher on: neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set.\n"
+                     "Set TOVALO_SNAPSHOT to a PNG file name to save the first screen there "
+                     "instead.\n",
+                     name.c_str());
         return 1;
     }
     // A start that decides not to run (a second instance) ends quietly.
