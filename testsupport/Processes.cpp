@@ -1,9 +1,13 @@
 #include <testsupport/Processes.h>
 
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -53,6 +57,19 @@ long ResidentKiB(pid_t pid) {
         if (line.starts_with("VmRSS:"))
             return std::stol(line.substr(6));
     return 0;
+}
+
+int ConnectTo(const fs::path& socket) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const timeval second{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &second, sizeof second);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
 }
 
 } // namespace testsupport

@@ -16,7 +16,7 @@ namespace platform::detail {
 
 // A listening, non-blocking socket at this path, owner-only from its first moment; whatever
 // lay at the path before is replaced. Invalid on failure.
-UniqueFd ListenAt(const std::filesystem::path& file);
+PLATFORM_EXPORT UniqueFd ListenAt(const std::filesystem::path& file);
 
 // Removes the socket file.
 void RemoveSocket(const std::filesystem::path& file);

@@ -14,7 +14,6 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -24,13 +23,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-struct Ended {
-    bool finished = false;
-    int code = -1;
-    std::string out;
-    std::string err;
-};
 
 class Program : public testsupport::DeviceFolderTest {
 protected:
@@ -57,21 +49,20 @@ protected:
         m_environment.insert(QString::fromLatin1(name), QString::fromStdString(value));
     }
 
-    // Runs the program to its end, or for at most 20 seconds.
-    Ended RunToEnd(const QStringList& arguments) {
-        QProcess program;
-        program.setProcessEnvironment(m_environment);
-        program.start(QStringLiteral(TOVALO_PROGRAM), arguments);
-        Ended ended;
-        ended.finished = program.waitForFinished(20000);
-        if (!ended.finished) {
-            program.kill();
-            program.waitForFinished();
-        }
-        ended.code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        ended.out = program.readAllStandardOutput().toStdString();
-        ended.err = program.readAllStandardError().toStdString();
-        return ended;
+    void Start(const QStringList& arguments = {}) {
+        m_running.setProcessEnvironment(m_environment);
+        m_running.start(QStringLiteral(TOVALO_PROGRAM), arguments);
+        ASSERT_TRUE(m_running.waitForStarted());
+    }
+    // Its exit code once it ended by itself within the time, else -1.
+    int Ends(int milliseconds = 20000) {
+        if (!m_running.waitForFinished(milliseconds))
+            return -1;
+        return m_running.exitStatus() == QProcess::NormalExit ? m_running.exitCode() : -1;
+    }
+    std::string Said(bool onOutput) {
+        return (onOutput ? m_running.readAllStandardOutput() : m_running.readAllStandardError())
+            .toStdString();
     }
 
     QProcessEnvironment m_environment;
@@ -86,22 +77,17 @@ struct StartCase {
     std::vector<std::string> says;
 };
 
-void PrintTo(const StartCase& row, std::ostream* os) {
-    *os << row.name;
-}
-
 class StartWithoutADisplay : public Program, public ::testing::WithParamInterface<StartCase> {};
 
 TEST_P(StartWithoutADisplay, SaysWhatItDoesAndEnds) {
     const StartCase& row = GetParam();
-    const Ended ended = RunToEnd(row.arguments);
-    ASSERT_TRUE(ended.finished) << "still running after 20 s";
-    EXPECT_EQ(ended.code, row.code);
-    const std::string& said = row.onOutput ? ended.out : ended.err;
+    Start(row.arguments);
+    EXPECT_EQ(Ends(), row.code) << "-1: still running after 20 s, or killed";
+    const std::string said = Said(row.onOutput);
     for (const std::string& words : row.says)
         EXPECT_NE(said.find(words), std::string::npos) << words << " not in: " << said;
     if (row.onOutput) {
-        EXPECT_EQ(ended.err, "");
+        EXPECT_EQ(Said(false), "");
     }
 }
 
@@ -123,11 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Program, SavesItsFirstScreenWithoutADisplayNorARuntimeFolder) {
     const fs::path shot = Device() / "first.png";
     Set("TOVALO_SNAPSHOT", shot.string());
-    const Ended ended = RunToEnd({});
-    ASSERT_TRUE(ended.finished);
-    EXPECT_EQ(ended.code, 0);
+    Start();
+    EXPECT_EQ(Ends(), 0);
     EXPECT_EQ(QImage(QString::fromStdString(shot)).size(), QSize(240, 294));
-    EXPECT_EQ(ended.err.find("XDG_RUNTIME_DIR"), std::string::npos) << ended.err;
+    const std::string said = Said(false);
+    EXPECT_EQ(said.find("XDG_RUNTIME_DIR"), std::string::npos) << said;
     struct stat run {};
     ASSERT_EQ(::stat((Device() / "run").c_str(), &run), 0);
     EXPECT_EQ(run.st_mode & 0777, 0700u);
@@ -166,12 +152,6 @@ protected:
                 return true;
         return false;
     }
-    void Start() {
-        m_running.setProcessEnvironment(m_environment);
-        m_running.start(QStringLiteral(TOVALO_PROGRAM), QStringList{});
-        ASSERT_TRUE(m_running.waitForStarted());
-    }
-
     testsupport::XServer m_x;
 };
 
@@ -181,10 +161,6 @@ struct EndCase {
     const char* key;
     const char* shows;
 };
-
-void PrintTo(const EndCase& row, std::ostream* os) {
-    *os << row.name;
-}
 
 class EndsOnASignal : public OnX, public ::testing::WithParamInterface<EndCase> {};
 
@@ -203,9 +179,7 @@ TEST_P(EndsOnASignal, AsExitDoesAndLeavesNoSocket) {
         ASSERT_TRUE(WaitFor([&] { return Viewable(GetParam().shows); }));
     }
     ::kill(static_cast<pid_t>(m_running.processId()), SIGTERM);
-    ASSERT_TRUE(m_running.waitForFinished(10000));
-    EXPECT_EQ(m_running.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(m_running.exitCode(), 0);
+    EXPECT_EQ(Ends(10000), 0);
     EXPECT_TRUE(Sockets().empty());
 }
 

@@ -12,12 +12,10 @@
 
 #include <csignal>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -38,19 +36,6 @@ QByteArray FirstLine(QProcess& process) {
         if (!process.waitForReadyRead(10000))
             return {};
     return process.readLine().trimmed();
-}
-
-// A connection of our own to a socket file, each step waiting at most a second.
-UniqueFd Connect(const fs::path& socket) {
-    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const timeval second{1, 0};
-    ::setsockopt(fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &second, sizeof second);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
-    if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return {};
-    return fd;
 }
 
 class OtherProgram : public testsupport::DeviceFolderTest {
@@ -157,10 +142,6 @@ struct RuntimeCase {
     bool runtimeSet;
 };
 
-void PrintTo(const RuntimeCase& row, std::ostream* os) {
-    *os << row.name;
-}
-
 class ChannelFolder : public OtherProgram, public ::testing::WithParamInterface<RuntimeCase> {};
 
 TEST_P(ChannelFolder, IsTheUsersRuntimeFolderOrThePrivateOneInTheDevice) {
@@ -193,7 +174,7 @@ TEST_F(OtherProgram, AFloodOfConnectionsNeitherClosesTheChannelNorGrowsTheHolder
     const long before = testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
     std::vector<UniqueFd> flood;
     for (int i = 0; i < 1100; ++i) {
-        UniqueFd fd = Connect(channel);
+        UniqueFd fd(testsupport::ConnectTo(channel));
         if (!fd)
             break;
         flood.push_back(std::move(fd));
@@ -207,7 +188,7 @@ TEST_F(OtherProgram, AnEndlessLineNeitherClosesTheChannelNorGrowsTheHolder) {
     const fs::path channel = Channel();
     ASSERT_FALSE(channel.empty());
     const long before = testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
-    UniqueFd fd = Connect(channel);
+    UniqueFd fd(testsupport::ConnectTo(channel));
     ASSERT_TRUE(fd);
     const std::string chunk(1 << 20, 'x');
     std::size_t sent = 0;
