@@ -1,10 +1,16 @@
 #pragma once
 
+#include <platform/platform_export.h>
+
 namespace platform::detail {
 
 // Makes sure a Qt application object exists before anything draws text, icons or windows.
 // Without a display (no DISPLAY, no WAYLAND_DISPLAY) and no QT_QPA_PLATFORM chosen, Qt's
-// offscreen platform is used.
-void EnsureApplication();
+// offscreen platform is used. Without XDG_RUNTIME_DIR, a private runtime folder is provided.
+PLATFORM_EXPORT void EnsureApplication();
+
+// Whether the application fell back on the offscreen platform because nothing named a
+// display or a platform: whatever it shows, nobody sees.
+bool NothingToShowOn();
 
 } // namespace platform::detail

@@ -1,6 +1,7 @@
 #include <platform/CWinApp.h>
 
 #include "core/Application.h"
+#include "framework/ExitSignals.h"
 #include "windows/WindowState.h"
 
 #include <platform/CFrameWnd.h>
@@ -8,13 +9,22 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace {
 
 CWinApp* g_app = nullptr;
+
+// The program's way out, as its "Exit" command takes it.
+void ExitInOrder(CWinApp& app) {
+    if (app.m_pMainWnd && app.m_pMainWnd->GetSafeHwnd())
+        app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
+}
 
 // With TOVALO_SNAPSHOT naming a PNG file, the program saves its first screen there and ends
 // in order, as "Exit" does: how a machine without a display shows what the launcher draws.
@@ -28,10 +38,15 @@ int Snapshot(CWinApp& app, const char* path) {
             saved = state->widget->grab().save(QString::fromLocal8Bit(path), "PNG");
     if (!saved)
         std::fprintf(stderr, "tovalo: could not save the first screen to %s\n", path);
-    if (app.m_pMainWnd && app.m_pMainWnd->GetSafeHwnd())
-        app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
+    ExitInOrder(app);
     const int code = app.ExitInstance();
     return saved ? code : 1;
+}
+
+std::string ProgramName(int argc, char** argv) {
+    if (argc < 1 || !argv || !argv[0] || !*argv[0])
+        return "tovalo";
+    return std::filesystem::path(argv[0]).filename().string();
 }
 
 } // namespace
@@ -53,7 +68,19 @@ int CWinApp::Run() {
         // destroyed.
         QEventLoop loop;
         QObject::connect(state->widget.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        // Asked to end from outside: what runs modally is taken down first, one window at a
+        // time as each unwinds, then the loop ends and the program exits in order.
+        QTimer closing;
+        int attempts = 0;
+        QObject::connect(&closing, &QTimer::timeout, &loop, [&] {
+            if (++attempts < 100 && platform::detail::CloseModalWindow())
+                return;
+            closing.stop();
+            loop.quit();
+        });
+        platform::detail::ExitSignals requests([&] { closing.start(10); });
         loop.exec();
+        ExitInOrder(*this);
     }
     return ExitInstance();
 }
@@ -64,13 +91,32 @@ CWinApp* AfxGetApp() {
 
 namespace platform {
 
-int RunApplication(CWinApp& app, int, char**) {
+int RunApplication(CWinApp& app, int argc, char** argv) {
+    const std::string name = ProgramName(argc, argv);
+    const char* snapshot = std::getenv("TOVALO_SNAPSHOT");
+    const bool saving = snapshot && *snapshot;
     detail::EnsureApplication();
+    // A program nobody can see would hold the device for ever.
+    if (!saving && detail::NothingToShowOn()) {
+        std::fprintf(stderr,
+                     "%s: no display to show the launcher on: neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set.\n"
+                     "Set TOVALO_SNAPSHOT to a PNG file name to save the first screen there "
+                     "instead.\n",
+                     name.c_str());
+        return 1;
+    }
     // A start that decides not to run ends with what ExitInstance says, as the framework
     // does: quietly for a second instance, with a failure for a start that could not be made.
-    if (!app.InitInstance())
-        return app.ExitInstance();
-    if (const char* snapshot = std::getenv("TOVALO_SNAPSHOT"); snapshot && *snapshot)
+    if (!app.InitInstance()) {
+        const int code = app.ExitInstance();
+        if (!saving)
+            return code;
+        std::fprintf(stderr, "%s: not started, no first screen saved to %s\n", name.c_str(),
+                     snapshot);
+        return code != 0 ? code : 1;
+    }
+    if (saving)
         return Snapshot(app, snapshot);
     return app.Run();
 }

@@ -1,54 +1,46 @@
 #include "shell-ui/InstanceChannel.h"
 
 #include <platform/CWnd.h>
-#include <platform/Device.h>
 
 #include "core/Text.h"
+#include "files/DeviceLock.h"
+#include "files/RuntimeFolder.h"
+#include "shell-ui/ChannelServer.h"
+#include "shell-ui/LocalSocket.h"
 
 #include <QCryptographicHash>
-#include <QLocalServer>
-#include <QLocalSocket>
 
 #include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
+#include <map>
+#include <memory>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace platform::detail {
 
 namespace {
 
-constexpr int kTimeoutMs = 1000;
+constexpr std::chrono::milliseconds kTimeout{1000};
 
-QString ChannelName() {
-    std::error_code ec;
-    auto folder = std::filesystem::weakly_canonical(DeviceFolder(), ec);
-    QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(folder.string()),
-                                               QCryptographicHash::Sha1)
-                          .toHex()
-                          .left(16);
-    return QStringLiteral("tovalo-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+// One socket per device folder in the user's runtime folder; empty when there is none.
+fs::path ChannelPath() {
+    const fs::path runtime = RuntimeFolder();
+    if (runtime.empty())
+        return {};
+    const QByteArray device = QByteArray::fromStdString(CanonicalDeviceFolder().string());
+    const QByteArray hash =
+        QCryptographicHash::hash(device, QCryptographicHash::Sha1).toHex().left(16);
+    return runtime / ("tovalo-" + hash.toStdString() + ".sock");
 }
 
 // One request, one line of answer: "FIND <title>" or "RAISE <title>"; the answer is 1 or 0.
-QByteArray Ask(const QByteArray& request) {
-    QLocalSocket socket;
-    socket.connectToServer(ChannelName());
-    if (!socket.waitForConnected(kTimeoutMs))
-        return {};
-    socket.write(request + '\n');
-    if (!socket.waitForBytesWritten(kTimeoutMs))
-        return {};
-    while (!socket.canReadLine())
-        if (!socket.waitForReadyRead(kTimeoutMs))
-            return {};
-    return socket.readLine().trimmed();
-}
-
-QByteArray Answer(const QByteArray& line) {
-    int space = line.indexOf(' ');
-    QByteArray verb = line.left(space);
-    std::u16string title = FromUtf8(line.mid(space + 1).toStdString());
+std::string Answer(std::string_view line) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos)
+        return "0";
+    const std::string_view verb = line.substr(0, space);
+    const std::u16string title = FromUtf8(std::string(line.substr(space + 1)));
     // Only this process's own windows: asking on would ask this very channel.
     HWND local = FindLocalWindow(title.c_str());
     if (verb == "FIND")
@@ -61,24 +53,40 @@ QByteArray Answer(const QByteArray& line) {
     return "0";
 }
 
-class Server : public QLocalServer {
-public:
-    Server() {
-        setSocketOptions(QLocalServer::UserAccessOption);
-        connect(this, &QLocalServer::newConnection, this, &Server::Accept);
-    }
+// The channels this process serves, by device folder. They answer until the process ends
+// and are never taken down before: their sockets go at exit.
+std::map<fs::path, std::unique_ptr<ChannelServer>>& Servers() {
+    static auto* servers = new std::map<fs::path, std::unique_ptr<ChannelServer>>;
+    return *servers;
+}
 
-private:
-    void Accept() {
-        while (QLocalSocket* socket = nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, socket, [socket] {
-                while (socket->canReadLine())
-                    socket->write(Answer(socket->readLine().trimmed()) + '\n');
-            });
-        }
-    }
-};
+void RemoveChannels() {
+    for (const auto& [device, server] : Servers())
+        if (server->Listening())
+            server->RemoveSocket();
+}
+
+DeviceHolder HoldAndServe() {
+    const DeviceHolder holder = HoldDeviceFolder();
+    if (holder != DeviceHolder::ThisProcess)
+        return holder;
+    auto& servers = Servers();
+    const fs::path device = CanonicalDeviceFolder();
+    if (servers.contains(device))
+        return holder;
+    if (servers.empty())
+        std::atexit(RemoveChannels);
+    // Whatever socket lies at the name was left by a holder that died: the lock is ours.
+    servers.emplace(device, std::make_unique<ChannelServer>(ChannelPath(), Answer));
+    return holder;
+}
+
+std::string Ask(std::string_view verb, const std::u16string& title) {
+    const fs::path channel = ChannelPath();
+    if (channel.empty())
+        return {};
+    return AskOnce(channel, std::string(verb) + ' ' + ToUtf8(title), kTimeout);
+}
 
 std::vector<std::u16string>& RemoteTitles() {
     static std::vector<std::u16string> titles;
@@ -88,41 +96,28 @@ std::vector<std::u16string>& RemoteTitles() {
 // Remote handles lie in a range of their own, far from local ones.
 constexpr std::uintptr_t kRemoteBase = 0x7F000000;
 
-Server* g_server = nullptr;
-
-void RemoveChannel() {
-    if (g_server && g_server->isListening())
-        QLocalServer::removeServer(g_server->serverName());
-}
-
 } // namespace
 
 void ServeTopLevelWindows() {
-    if (g_server)
-        return;
-    // Lives as long as the program: the channel answers until the process ends, and its
-    // socket goes with it.
-    g_server = new Server;
-    Server* server = g_server;
-    std::atexit(RemoveChannel);
-    QString name = ChannelName();
-    if (!server->listen(name)) {
-        // A socket left by a program that died answers nobody; a live one does.
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (!probe.waitForConnected(kTimeoutMs)) {
-            QLocalServer::removeServer(name);
-            server->listen(name);
-        }
-    }
+    HoldAndServe();
 }
 
 HWND FindRemoteWindow(const std::u16string& title) {
-    // The process that serves the device's channel is the one other programs ask.
-    if (g_server && g_server->isListening())
+    switch (HoldAndServe()) {
+    case DeviceHolder::ThisProcess:
+        // Every window of this device is this process's own.
         return nullptr;
-    if (Ask("FIND " + QByteArray::fromStdString(ToUtf8(title))) != "1")
-        return nullptr;
+    case DeviceHolder::Another:
+        // A holder too busy to answer (still starting, say) is taken at its word that it
+        // runs: only a plain "no" means that it has no such window.
+        if (Ask("FIND", title) == "0")
+            return nullptr;
+        break;
+    case DeviceHolder::Unknown:
+        if (Ask("FIND", title) != "1")
+            return nullptr;
+        break;
+    }
     auto& titles = RemoteTitles();
     titles.push_back(title);
     return reinterpret_cast<HWND>(kRemoteBase + titles.size() - 1);
@@ -137,7 +132,7 @@ bool RaiseRemoteWindow(HWND hWnd) {
     if (!IsRemoteWindow(hWnd))
         return false;
     const auto& title = RemoteTitles()[reinterpret_cast<std::uintptr_t>(hWnd) - kRemoteBase];
-    return Ask("RAISE " + QByteArray::fromStdString(ToUtf8(title))) == "1";
+    return Ask("RAISE", title) == "1";
 }
 
 } // namespace platform::detail

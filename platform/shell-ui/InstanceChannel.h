@@ -6,12 +6,14 @@
 
 namespace platform::detail {
 
-// Programs on the same device folder find each other's top-level windows by title through a
-// user-only local socket named after the device folder; two device folders are two devices.
+// Programs on the same device folder find each other's top-level windows by title. The
+// process that holds the device folder's lock owns the device's windows; the others ask it
+// through a user-only socket in the runtime folder. Two device folders are two devices.
 
-// Starts answering for this process's top-level windows (once; later calls do nothing).
+// Takes the device for this process when nobody holds it, and then answers for its
+// top-level windows (once; later calls do nothing).
 void ServeTopLevelWindows();
-// A handle standing for a window of the program running on this device, or null.
+// A handle standing for a window of the program that holds this device, or null.
 HWND FindRemoteWindow(const std::u16string& title);
 // A top-level window of this process by title.
 HWND FindLocalWindow(const WCHAR* title);

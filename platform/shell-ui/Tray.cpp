@@ -4,6 +4,7 @@
 
 #include "core/Application.h"
 #include "input/InputPanelButton.h"
+#include "shell-ui/DesktopTray.h"
 #include "shell-ui/TrayStrip.h"
 #include "shell/IconStore.h"
 #include "windows/FramePlacement.h"
@@ -100,7 +101,7 @@ BOOL Add(const NOTIFYICONDATA& data) {
         return FALSE;
     TrayEntry entry;
     entry.owner = data.hWnd;
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (DesktopTrayExists()) {
         entry.desktop = std::make_unique<QSystemTrayIcon>();
         const UINT id = data.uID;
         QObject::connect(entry.desktop.get(), &QSystemTrayIcon::activated,
@@ -180,7 +181,7 @@ bool TrayIconInDesktopTray() {
     const auto& entries = detail::TheTray().entries;
     if (!entries.empty())
         return entries.front().second.desktop != nullptr;
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return detail::DesktopTrayExists();
 }
 
 void ClickTrayIcon(UINT uID) {

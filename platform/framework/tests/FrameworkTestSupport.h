@@ -34,6 +34,9 @@ protected:
     void SetUp() override {
         DeviceFolderTest::SetUp();
         g_log.clear();
+        // The offscreen platform, chosen as CTest chooses it: a program whose platform fell
+        // back on it for want of a display refuses to run.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
 
     // Makes the offscreen screen the device's 240 x 320 one. Works only before the

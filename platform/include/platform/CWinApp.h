@@ -23,6 +23,9 @@ PLATFORM_EXPORT CWinApp* AfxGetApp();
 namespace platform {
 
 // InitInstance, then Run when it succeeded; ExitInstance either way. The process's exit code.
+// Without a display (and no Qt platform chosen) it says so and gives 1, unless TOVALO_SNAPSHOT
+// asks for the first screen as a picture. SIGTERM, SIGINT and SIGHUP end the program as its
+// "Exit" command does.
 PLATFORM_EXPORT int RunApplication(CWinApp& app, int argc, char** argv);
 
 } // namespace platform

@@ -17,6 +17,10 @@ PLATFORM_EXPORT std::filesystem::path DeviceFolder();
 // Creates the device folder (owner-only) when it is missing; false when that fails.
 PLATFORM_EXPORT bool EnsureDeviceFolder();
 
+// Whether a running program holds the device folder: the launcher does from its start to its
+// end, and a tool must not replace the store under it meanwhile.
+PLATFORM_EXPORT bool DeviceFolderInUse();
+
 // "\Windows\..." lies in the device folder's Windows folder; any other rooted device path
 // is the same path on the host ("\usr\bin" is /usr/bin).
 PLATFORM_EXPORT std::filesystem::path HostPath(std::u16string_view devicePath);

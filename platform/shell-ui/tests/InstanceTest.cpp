@@ -1,28 +1,80 @@
 #include <platform/CWnd.h>
+#include <platform/Device.h>
 
 #include <testsupport/DeviceFolder.h>
+#include <testsupport/Processes.h>
+
+#include "core/UniqueFd.h"
 
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using platform::detail::UniqueFd;
+
 namespace {
+
+std::unique_ptr<QProcess> Launch(const QStringList& arguments) {
+    auto host = std::make_unique<QProcess>();
+    host->setProgram(QStringLiteral(WINDOW_HOST));
+    host->setArguments(arguments);
+    host->start();
+    return host;
+}
+
+QByteArray FirstLine(QProcess& process) {
+    while (!process.canReadLine())
+        if (!process.waitForReadyRead(10000))
+            return {};
+    return process.readLine().trimmed();
+}
 
 class OtherProgram : public testsupport::DeviceFolderTest {
 protected:
+    // This program and the other one share a runtime folder, as one user's programs do.
+    void SetUp() override {
+        DeviceFolderTest::SetUp();
+        fs::create_directory(Runtime());
+        fs::permissions(Runtime(), fs::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
+    }
+    fs::path Runtime() const { return Device() / "xdg"; }
     void Start(const char* title) {
-        m_host.setProgram(QStringLiteral(WINDOW_HOST));
-        m_host.setArguments({QString::fromUtf8(title)});
-        m_host.start();
-        ASSERT_TRUE(m_host.waitForReadyRead(10000));
-        ASSERT_EQ(m_host.readLine().trimmed(), "ready");
+        m_host = Launch({QString::fromUtf8(title)});
+        ASSERT_EQ(FirstLine(*m_host), "ready");
     }
     void TearDown() override {
-        m_host.kill();
-        m_host.waitForFinished();
+        if (m_host) {
+            m_host->kill();
+            m_host->waitForFinished();
+        }
         DeviceFolderTest::TearDown();
     }
-    QProcess m_host;
+    // The one socket the other program listens on.
+    fs::path Channel() const {
+        const auto sockets = testsupport::ListeningSockets(static_cast<pid_t>(m_host->processId()));
+        return sockets.size() == 1 ? sockets.front() : fs::path();
+    }
+    // Still found, still brought to the front, and no bigger than before the attack.
+    void ExpectUnharmed(long residentBefore) {
+        HWND other = FindWindowW(nullptr, u"Tovalo");
+        ASSERT_NE(other, nullptr);
+        EXPECT_TRUE(SetForegroundWindow(other));
+        EXPECT_EQ(m_host->state(), QProcess::Running);
+        EXPECT_LT(testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId())) -
+                      residentBefore,
+                  4096);
+    }
+    std::unique_ptr<QProcess> m_host;
 };
 
 TEST_F(OtherProgram, ItsWindowIsFoundByTitleAndBroughtToTheFront) {
@@ -40,7 +92,115 @@ TEST_F(OtherProgram, AnotherDeviceFolderIsAnotherDevice) {
 }
 
 TEST_F(OtherProgram, NothingRunsNothingIsFound) {
+    EXPECT_FALSE(platform::DeviceFolderInUse());
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
+}
+
+TEST_F(OtherProgram, StartsAtTheSameMomentLeaveExactlyOne) {
+    constexpr int kTries = 20;
+    constexpr int kStarts = 3;
+    for (int attempt = 0; attempt < kTries && !HasFailure(); ++attempt) {
+        SCOPED_TRACE("try " + std::to_string(attempt));
+        std::vector<std::unique_ptr<QProcess>> starts;
+        for (int i = 0; i < kStarts; ++i)
+            starts.push_back(Launch({QStringLiteral("--single"), QStringLiteral("Tovalo")}));
+        int firsts = 0;
+        for (auto& start : starts) {
+            const QByteArray said = FirstLine(*start);
+            if (said == "first") {
+                ++firsts;
+                continue;
+            }
+            EXPECT_EQ(said, "second");
+            EXPECT_TRUE(start->waitForFinished(10000));
+            EXPECT_EQ(start->exitCode(), 0);
+        }
+        EXPECT_EQ(firsts, 1);
+        for (auto& start : starts) {
+            start->kill();
+            start->waitForFinished();
+        }
+    }
+}
+
+TEST_F(OtherProgram, AKilledHolderLeavesTheDeviceToTheNext) {
+    Start("Tovalo");
+    EXPECT_TRUE(platform::DeviceFolderInUse());
+    m_host->kill();
+    m_host->waitForFinished();
+    EXPECT_FALSE(platform::DeviceFolderInUse());
+    // The next one takes the device, and the socket the dead one left.
+    Start("Tovalo");
+    EXPECT_TRUE(platform::DeviceFolderInUse());
+    HWND other = FindWindowW(nullptr, u"Tovalo");
+    ASSERT_NE(other, nullptr);
+    EXPECT_TRUE(SetForegroundWindow(other));
+}
+
+struct RuntimeCase {
+    const char* name;
+    bool runtimeSet;
+};
+
+class ChannelFolder : public OtherProgram, public ::testing::WithParamInterface<RuntimeCase> {};
+
+TEST_P(ChannelFolder, IsTheUsersRuntimeFolderOrThePrivateOneInTheDevice) {
+    if (!GetParam().runtimeSet)
+        unsetenv("XDG_RUNTIME_DIR");
+    Start("Tovalo");
+    const fs::path expected = GetParam().runtimeSet ? Runtime() : Device() / "run";
+    const fs::path channel = Channel();
+    EXPECT_EQ(channel.parent_path(), expected);
+    struct stat folder {};
+    ASSERT_EQ(::stat(expected.c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtime, ChannelFolder,
+                         ::testing::Values(RuntimeCase{"XdgRuntimeDir", true},
+                                           RuntimeCase{"Unset", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OtherProgram, AFloodOfConnectionsNeitherClosesTheChannelNorGrowsTheHolder) {
+    // More connections than a process may hold descriptors by default.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 4096);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    ASSERT_GE(limit.rlim_cur, 1200u);
+    Start("Tovalo");
+    const fs::path channel = Channel();
+    ASSERT_FALSE(channel.empty());
+    const long before = testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
+    std::vector<UniqueFd> flood;
+    for (int i = 0; i < 1100; ++i) {
+        UniqueFd fd(testsupport::ConnectTo(channel));
+        if (!fd)
+            break;
+        flood.push_back(std::move(fd));
+    }
+    EXPECT_EQ(flood.size(), 1100u);
+    ExpectUnharmed(before);
+}
+
+TEST_F(OtherProgram, AnEndlessLineNeitherClosesTheChannelNorGrowsTheHolder) {
+    Start("Tovalo");
+    const fs::path channel = Channel();
+    ASSERT_FALSE(channel.empty());
+    const long before = testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
+    UniqueFd fd(testsupport::ConnectTo(channel));
+    ASSERT_TRUE(fd);
+    const std::string chunk(1 << 20, 'x');
+    std::size_t sent = 0;
+    for (int i = 0; i < 64; ++i) {
+        const ssize_t n = ::send(fd.Get(), chunk.data(), chunk.size(), MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        sent += static_cast<std::size_t>(n);
+    }
+    // The holder hung up long before the 64 MiB were through.
+    EXPECT_LT(sent, 64u << 20);
+    ExpectUnharmed(before);
 }
 
 } // namespace
