@@ -24,6 +24,25 @@ namespace {
 
 // Room for " (NN)" and ".lnk" in a host name of at most 255 bytes.
 constexpr std::size_t kMaxNameBytes = 230;
+// The store keeps a program's device path in MAX_PATH units with the terminator; a shortcut
+// whose path is longer could not be started from there.
+constexpr std::u16string_view kProgramsPath = u"\\Windows\\Start Menu\\Programs\\";
+constexpr std::u16string_view kShortcutExtension = u".lnk";
+constexpr std::size_t kMaxNameUnits =
+    MAX_PATH - 1 - kProgramsPath.size() - kShortcutExtension.size();
+
+// Cuts a name so that it and a suffix still fit both the host's and the store's limits.
+std::u16string Fit(std::u16string name, std::size_t suffixUnits) {
+    while (!name.empty() &&
+           (name.size() + suffixUnits > kMaxNameUnits || ToUtf8(name).size() > kMaxNameBytes))
+        name.pop_back();
+    // A cut may leave half a surrogate pair, or a blank before the suffix.
+    if (!name.empty() && name.back() >= 0xD800 && name.back() <= 0xDBFF)
+        name.pop_back();
+    while (!name.empty() && name.back() == u' ')
+        name.pop_back();
+    return name;
+}
 // Application folders nest one or two levels at most; deeper trees are not entries.
 constexpr int kMaxDepth = 4;
 
@@ -75,8 +94,10 @@ std::map<std::string, fs::path> CollectEntries() {
 
 std::u16string UniqueName(std::u16string base, std::set<std::u16string>& taken) {
     std::u16string name = base;
-    for (int n = 2; !taken.insert(FoldCase(name)).second; ++n)
-        name = base + u" (" + FromUtf8(std::to_string(n)) + u")";
+    for (int n = 2; !taken.insert(FoldCase(name)).second; ++n) {
+        std::u16string suffix = u" (" + FromUtf8(std::to_string(n)) + u")";
+        name = Fit(base, suffix.size()) + suffix;
+    }
     return name;
 }
 
@@ -107,12 +128,7 @@ std::u16string WindowsFolderSeeder::ShortcutName(std::u16string_view name) {
         result.pop_back();
     while (!result.empty() && result.front() == u' ')
         result.erase(result.begin());
-    while (ToUtf8(result).size() > kMaxNameBytes)
-        result.pop_back();
-    // A cut may leave half a surrogate pair.
-    if (!result.empty() && result.back() >= 0xD800 && result.back() <= 0xDBFF)
-        result.pop_back();
-    return result;
+    return Fit(std::move(result), 0);
 }
 
 bool WindowsFolderSeeder::Run() {
@@ -177,7 +193,7 @@ bool WindowsFolderSeeder::Build(const fs::path& windows) {
         if (name.empty())
             continue;
         name = UniqueName(name, taken);
-        fs::path shortcut = programs / (ToUtf8(name) + ".lnk");
+        fs::path shortcut = programs / (ToUtf8(name) + ToUtf8(kShortcutExtension));
         if (!WriteShortcut(shortcut, *target)) {
             std::fprintf(stderr, "tovalo: cannot write %s\n", shortcut.c_str());
             return false;

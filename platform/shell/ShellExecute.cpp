@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>
@@ -47,6 +49,23 @@ std::string FavoriteUrl(const fs::path& file) {
             return line.substr(4);
     }
     return {};
+}
+
+// Only web and mail addresses go to the opener: a favourite is a file anyone can write, and
+// "file:", a desktop's own schemes or an address that reads as an option would open far more
+// than a page. Such an address starts with a letter, so the opener never takes it for an
+// option (xdg-open refuses "--" itself).
+bool IsWebAddress(std::string_view url) {
+    auto colon = url.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    std::string scheme(url.substr(0, colon));
+    for (char& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (scheme != "http" && scheme != "https" && scheme != "ftp" && scheme != "mailto")
+        return false;
+    return std::none_of(url.begin(), url.end(),
+                        [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; });
 }
 
 std::vector<std::string> SplitArguments(const std::u16string& arguments) {
@@ -89,7 +108,7 @@ StartCommand Resolve(const std::u16string& devicePath, int depth) {
     }
     if (ext == u".url") {
         std::string url = FavoriteUrl(host);
-        return url.empty() ? StartCommand{} : StartCommand{"xdg-open", {url}};
+        return IsWebAddress(url) ? StartCommand{"xdg-open", {url}} : StartCommand{};
     }
     if (!fs::exists(host, ec))
         return {};

@@ -5,6 +5,8 @@
 
 #include <testsupport/DeviceFolder.h>
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -176,7 +178,27 @@ TEST_F(WindowsFolder, MalformedEntriesAreSkippedOrNamedSafely) {
     ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
     EXPECT_EQ(ProgramFiles(),
               (std::set<std::string>{"Trailing -.lnk", "Empty icon.lnk", "Missing icon file.lnk",
-                                     "Not a picture.lnk"}));
+                                     "Not a picture.lnk", "Hidden command.lnk"}));
+}
+
+TEST_F(WindowsFolder, LongNamesAreCutSoThatTheStoreCanHoldTheirPath) {
+    const std::string longName(300, 'x');
+    testsupport::WriteFile(m_system / "long1.desktop", Entry("Name=" + longName + "\n"));
+    testsupport::WriteFile(m_system / "long2.desktop", Entry("Name=" + longName + "\n"));
+    std::string wide(150, 'y');
+    for (int i = 0; i < 100; ++i)
+        wide += "\u20ac";
+    testsupport::WriteFile(m_system / "wide.desktop", Entry("Name=" + wide + "\n"));
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    std::set<std::string> names = ProgramFiles();
+    ASSERT_EQ(names.size(), 3u);
+    for (const std::string& name : names) {
+        const std::u16string path =
+            u"\\Windows\\Start Menu\\Programs\\" + QString::fromStdString(name).toStdU16String();
+        EXPECT_LE(path.size(), 259u) << name;
+        EXPECT_TRUE(name.ends_with(".lnk")) << name;
+        EXPECT_TRUE(fs::exists(platform::HostPath(path))) << name;
+    }
 }
 
 TEST(ShortcutNames, DotsAndSlashesAreReplaced) {

@@ -52,11 +52,28 @@ TEST_F(Starting, ShortcutLoopsEndWithoutAStart) {
     EXPECT_EQ(ResolveStart(u"\\Windows\\Start Menu\\Programs\\Loop.lnk"), StartCommand{});
 }
 
-TEST_F(Starting, FavoritesOpenTheirAddress) {
-    testsupport::WriteFile(Device() / "Windows" / "Favorites" / "Site.url",
-                           "[InternetShortcut]\r\nURL=https://example.org/a?b=1\r\n");
-    EXPECT_EQ(ResolveStart(u"\\Windows\\Favorites\\Site.url"),
-              (StartCommand{"xdg-open", {"https://example.org/a?b=1"}}));
+TEST_F(Starting, FavoritesOpenOnlyWebAndMailAddresses) {
+    struct Case {
+        const char* url;
+        bool opens;
+    };
+    for (const Case& c : {Case{"https://example.org/a?b=1", true},
+                          {"HTTP://example.org", true},
+                          {"ftp://ftp.example.org/f", true},
+                          {"mailto:me@example.org", true},
+                          {"file:///etc/passwd", false},
+                          {"--help", false},
+                          {"-https://example.org", false},
+                          {"javascript:alert(1)", false},
+                          {"smb://host/share", false},
+                          {"https://a b", false},
+                          {"example.org", false}}) {
+        testsupport::WriteFile(Device() / "Windows" / "Favorites" / "Site.url",
+                               std::string("[InternetShortcut]\r\nURL=") + c.url + "\r\n");
+        EXPECT_EQ(ResolveStart(u"\\Windows\\Favorites\\Site.url"),
+                  (c.opens ? StartCommand{"xdg-open", {c.url}} : StartCommand{}))
+            << c.url;
+    }
 }
 
 TEST_F(Starting, ExecutablesRunAndOtherFilesOpen) {
@@ -79,6 +96,13 @@ TEST_F(Starting, MalformedFilesStartNothing) {
     for (auto name : {u"bad.desktop", u"none.desktop", u"bad.lnk", u"empty.url"})
         EXPECT_EQ(ResolveStart(std::u16string(u"\\Windows\\Start Menu\\Programs\\") + name),
                   StartCommand{});
+}
+
+TEST_F(Starting, AnExecLineHoldingANulIsRefused) {
+    std::filesystem::create_directories(Programs());
+    std::filesystem::copy_file(TOVALO_SHELL_TEST_DATA "/malformed/nul-exec.desktop",
+                               Programs() / "nul-exec.desktop");
+    EXPECT_EQ(ResolveStart(u"\\Windows\\Start Menu\\Programs\\nul-exec.desktop"), StartCommand{});
 }
 
 TEST_F(Starting, TheHookSeesEachRequest) {
