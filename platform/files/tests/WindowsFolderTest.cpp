@@ -140,6 +140,57 @@ TEST_F(WindowsFolder, AnExistingWindowsFolderIsNeverTouched) {
     EXPECT_TRUE(fs::is_empty(Device() / "Windows"));
 }
 
+TEST_F(WindowsFolder, TheStartMenuFollowsTheDesktopAndKeepsTheUsersShortcuts) {
+    using testsupport::WriteFile;
+    WriteFile(m_user / "editor.desktop", Entry("Name=Text Editor\n"));
+    WriteFile(m_system / "here.desktop", Entry("Name=Here\n"));
+    WriteFile(m_system / "colour.desktop", Entry("Name=Colour\n"));
+    WriteFile(m_system / "gone.desktop", Entry("Name=Gone\n"));
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    EXPECT_FALSE(WindowsFolderSeeder(Device()).Follow()) << "nothing changed since";
+
+    WriteFile(m_system / "fresh.desktop", Entry("Name=Fresh\n"));
+    WriteFile(m_system / "hidden-now.desktop", Entry("Name=Here\nNoDisplay=true\n"));
+    fs::remove(m_system / "here.desktop");
+    fs::remove(m_system / "colour.desktop");
+    fs::remove(m_system / "gone.desktop");
+    fs::remove(Programs() / "Gone.lnk");
+    fs::remove(Programs() / "Text Editor.lnk");
+    WriteFile(Programs() / "Colour.lnk", "15#\\Windows\\my.exe");
+    WriteFile(Programs() / "Mine.lnk", testsupport::ReadFile(Programs() / "Here.lnk"));
+    WriteFile(Programs() / "fresh.lnk", "15#\\Windows\\my.exe");
+    EXPECT_TRUE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(),
+              (std::set<std::string>{"Colour.lnk", "Mine.lnk", "fresh.lnk", "Fresh (2).lnk"}))
+        << "new ones added beside the user's, removed ones gone, a removed or changed "
+           "shortcut left as the user left it";
+
+    // A shortcut the user removed stays removed; an application installed again comes back.
+    WriteFile(m_system / "here.desktop", Entry("Name=Here\n"));
+    EXPECT_TRUE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"Colour.lnk", "Mine.lnk", "fresh.lnk",
+                                                     "Fresh (2).lnk", "Here.lnk"}));
+}
+
+TEST_F(WindowsFolder, AStartMenuMadeByHandIsTakenAsItStands) {
+    testsupport::WriteFile(m_system / "editor.desktop", Entry("Name=Editor\n"));
+    testsupport::WriteFile(Programs() / "Calendar.lnk", "22#\\Windows\\Calendar.exe");
+    EXPECT_FALSE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"Calendar.lnk"}));
+    testsupport::WriteFile(m_system / "new.desktop", Entry("Name=New\n"));
+    EXPECT_TRUE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"Calendar.lnk", "New.lnk"}));
+}
+
+TEST_F(WindowsFolder, FirstLookIntoAnExistingWindowsFolderFollowsTheDesktop) {
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    testsupport::WriteFile(m_system / "new.desktop", Entry("Name=New\n"));
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(u"\\Windows\\Start Menu\\Programs\\New.lnk", &data);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    FindClose(h);
+}
+
 TEST_F(WindowsFolder, FirstLookIntoWindowsSeedsIt) {
     Fill();
     WIN32_FIND_DATAW data;
