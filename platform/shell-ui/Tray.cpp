@@ -136,6 +136,18 @@ TrayStrip* TheTrayStrip() {
     return TheTray().strip.get();
 }
 
+void ShowNotice(const std::u16string& text) {
+    const QString message = QString::fromStdU16String(text);
+    for (auto& [id, entry] : TheTray().entries)
+        if (entry.desktop) {
+            entry.desktop->showMessage(QStringLiteral("Tovalo"), message,
+                                       QSystemTrayIcon::Information, 6000);
+            return;
+        }
+    if (TrayStrip* strip = TheTrayStrip())
+        strip->ShowNotice(message);
+}
+
 } // namespace platform::detail
 
 BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {

@@ -15,6 +15,7 @@ constexpr int kIconGap = 6;
 constexpr int kEdge = 6;
 const QColor kBackground(34, 38, 46);
 const QColor kRule(62, 68, 80);
+const QColor kNoticeText(236, 238, 242);
 
 } // namespace
 
@@ -23,7 +24,18 @@ TrayStrip::TrayStrip(std::function<void(UINT id)> onClick) : m_onClick(std::move
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Tovalo notifications"));
     setFixedSize(kFrameWidth, kTitleBarHeight);
+    m_noticeTimer.setSingleShot(true);
+    QObject::connect(&m_noticeTimer, &QTimer::timeout, this, [this] {
+        m_notice.clear();
+        update();
+    });
     Place();
+}
+
+void TrayStrip::ShowNotice(const QString& text) {
+    m_notice = text;
+    m_noticeTimer.start(m_noticeDuration);
+    update();
 }
 
 void TrayStrip::SetIcons(std::vector<Icon> icons) {
@@ -65,6 +77,16 @@ void TrayStrip::paintEvent(QPaintEvent*) {
     for (std::size_t i = 0; i < m_icons.size(); ++i)
         if (!m_icons[i].image.isNull())
             painter.drawImage(IconRect(i), m_icons[i].image);
+    if (m_notice.isEmpty())
+        return;
+    const int right = m_icons.empty() ? width() - kEdge : IconRect(m_icons.size() - 1).left();
+    const QRect area(kEdge, 0, right - kIconGap - kEdge, height() - 1);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    painter.setFont(font);
+    painter.setPen(kNoticeText);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(m_notice, Qt::ElideRight, area.width()));
 }
 
 void TrayStrip::mousePressEvent(QMouseEvent* event) {

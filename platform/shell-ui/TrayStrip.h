@@ -5,9 +5,11 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace platform::detail {
@@ -29,6 +31,10 @@ public:
     void Follow(QWidget* frame);
     // The icon under a point of the strip, 0 for none.
     UINT IconAt(QPoint point) const;
+    // A short line shown at the strip's left for a while, then gone by itself.
+    void ShowNotice(const QString& text);
+    QString Notice() const { return m_notice; }
+    void SetNoticeDuration(int milliseconds) { m_noticeDuration = milliseconds; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,9 +48,16 @@ private:
     std::function<void(UINT id)> m_onClick;
     std::vector<Icon> m_icons;
     QPointer<QWidget> m_frame;
+    QString m_notice;
+    QTimer m_noticeTimer;
+    int m_noticeDuration = 6000;
 };
 
 // The strip while it exists (tests render and click it).
 PLATFORM_EXPORT TrayStrip* TheTrayStrip();
+
+// Tells the user something in passing: a message from the icon in the desktop's tray, or a
+// notice in the strip. Without either, nobody is told (callers log what they report).
+void ShowNotice(const std::u16string& text);
 
 } // namespace platform::detail

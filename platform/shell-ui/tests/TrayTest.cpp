@@ -1,5 +1,6 @@
 #include <platform/CFrameWnd.h>
 #include <platform/Gdi.h>
+#include <platform/ShellExecute.h>
 #include <platform/Tray.h>
 
 #include "framework/tests/FrameworkTestSupport.h"
@@ -8,10 +9,12 @@
 #include "windows/WindowState.h"
 
 #include <QBuffer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,7 @@ using frameworktest::g_log;
 using frameworktest::Record;
 using platform::detail::IconPicture;
 using platform::detail::TheTrayStrip;
+using platform::detail::TrayStrip;
 using platform::detail::WindowState;
 
 constexpr UINT kTrayMessage = 0x401;
@@ -198,6 +202,52 @@ TEST_F(Tray, ModifyAndDeleteKeepTheStripInStep) {
     platform::ClickTrayIcon(kTrayId);
     platform::PumpMessages();
     EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(Tray, AFailedStartIsToldInTheStripForAWhile) {
+    TrayOwner frame;
+    frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+    NOTIFYICONDATA data = Registration(frame);
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
+    TrayStrip* strip = TheTrayStrip();
+    strip->SetNoticeDuration(100);
+    const QImage quiet = strip->grab().toImage();
+    testsupport::WriteFile(Device() / "Windows" / "Start Menu" / "Programs" / "Top.desktop",
+                           "[Desktop Entry]\nName=Top\nExec=top\nTerminal=true\n");
+    const std::string path = getenv("PATH");
+    setenv("PATH", Device().c_str(), 1);
+    struct Case {
+        const WCHAR* file;
+        const char* notice;
+    };
+    for (const Case& c : {Case{u"\\Windows\\Calendar.exe", "Cannot start Calendar: file not found"},
+                          {u"\\Windows\\Start Menu\\Programs\\Top.desktop",
+                           "Cannot start Top: no terminal installed"}}) {
+        SHELLEXECUTEINFO request;
+        request.cbSize = sizeof request;
+        request.lpFile = c.file;
+        request.nShow = 5;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(ShellExecuteEx(&request));
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(c.notice), std::string::npos);
+        EXPECT_EQ(strip->Notice().toStdString(), c.notice);
+    }
+    setenv("PATH", path.c_str(), 1);
+    const QImage told = strip->grab().toImage();
+    int lit = 0;
+    for (int x = 0; x < 180; ++x)
+        for (int y = 0; y < 26; ++y)
+            lit += told.pixelColor(x, y).lightness() > 150 &&
+                   quiet.pixelColor(x, y) != told.pixelColor(x, y);
+    EXPECT_GT(lit, 40) << "the notice is drawn";
+    for (int i = 0; i < 100 && !strip->Notice().isEmpty(); ++i) {
+        QEventLoop wait;
+        QTimer::singleShot(10, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    EXPECT_TRUE(strip->Notice().isEmpty()) << "it goes by itself";
+    EXPECT_EQ(strip->grab().toImage(), quiet);
+    DestroyIcon(data.hIcon);
 }
 
 TEST_F(Tray, AnIconNeedsALiveOwner) {
