@@ -411,4 +411,11 @@ void PumpMessages() {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void SetWheelKeys(HWND hWnd, UINT backKey, UINT forwardKey) {
+    if (WindowState* state = WindowState::Of(hWnd)) {
+        state->wheelBack = backKey;
+        state->wheelForward = forwardKey;
+    }
+}
+
 } // namespace platform

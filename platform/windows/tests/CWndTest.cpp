@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -226,6 +227,47 @@ TEST_F(Windows, KeysArriveAsVirtualKeyCodes) {
     for (auto& r : g_log)
         keys.push_back(r.wParam);
     EXPECT_EQ(keys, (std::vector<WPARAM>{0x28, 0x26, 0x0D, 0x25, 0x27, 0x72}));
+}
+
+TEST_F(Windows, WheelNotchesArriveAsTheWindowsKeys) {
+    Recorder top("top");
+    top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
+    Recorder column("column"), plain("plain");
+    column.Create(nullptr, u"c", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
+    plain.Create(nullptr, u"p", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    platform::SetWheelKeys(top, VK_LEFT, VK_RIGHT);
+    platform::SetWheelKeys(column, VK_UP, VK_DOWN);
+    struct Case {
+        const char* what;
+        CWnd* over;
+        std::vector<QPoint> turns;
+        std::vector<Record> keys;
+    };
+    const Record up{"column", WM_KEYDOWN, VK_UP, 1}, down{"column", WM_KEYDOWN, VK_DOWN, 1};
+    const std::vector<QPoint> flick(10, QPoint(0, -120));
+    for (const Case& c : {
+             Case{"a notch away", &column, {{0, 120}}, {up}},
+             Case{"a notch towards", &column, {{0, -120}}, {down}},
+             Case{"sideways", &column, {{-120, 0}}, {down}},
+             Case{"two half notches", &column, {{0, 60}, {0, 60}}, {up}},
+             Case{"a part of a notch", &column, {{0, 40}}, {}},
+             Case{"the other way forgets the part", &column, {{0, 80}, {0, -120}}, {down}},
+             Case{"a flick", &column, flick, {down, down, down}},
+             Case{"to the parent", &plain, {{0, -120}}, {{"top", WM_KEYDOWN, VK_RIGHT, 1}}},
+         }) {
+        auto* widget = platform::detail::WindowState::Of(*c.over)->widget.data();
+        g_log.clear();
+        for (QPoint turn : c.turns) {
+            QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), turn,
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(widget, &wheel);
+        }
+        EXPECT_TRUE(g_log.empty()) << c.what << ": handed on after the queued events";
+        platform::PumpMessages();
+        EXPECT_EQ(g_log, c.keys) << c.what;
+        // What a case leaves over must not leak into the next.
+        platform::detail::WindowState::Of(column)->wheelDelta = 0;
+    }
 }
 
 } // namespace
