@@ -19,7 +19,8 @@ const QColor kNoticeText(236, 238, 242);
 
 } // namespace
 
-TrayStrip::TrayStrip(std::function<void(UINT id)> onClick) : m_onClick(std::move(onClick)) {
+TrayStrip::TrayStrip(std::function<void(UINT id, QRect icon)> onClick)
+    : m_onClick(std::move(onClick)) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Tovalo notifications"));
@@ -90,10 +91,13 @@ void TrayStrip::paintEvent(QPaintEvent*) {
 }
 
 void TrayStrip::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (UINT id = IconAt(event->position().toPoint()); id != 0 && m_onClick)
-        m_onClick(id);
+    // Any button, and a touch (which reaches here as a press), opens the icon's menu.
+    const QPoint at = event->position().toPoint();
+    for (std::size_t i = 0; i < m_icons.size(); ++i)
+        if (m_icons[i].id == IconAt(at) && m_onClick) {
+            m_onClick(m_icons[i].id, QRect(mapToGlobal(IconRect(i).topLeft()), IconRect(i).size()));
+            return;
+        }
 }
 
 bool TrayStrip::eventFilter(QObject* watched, QEvent* event) {

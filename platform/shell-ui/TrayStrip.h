@@ -24,7 +24,8 @@ public:
         QImage image;
     };
 
-    explicit TrayStrip(std::function<void(UINT id)> onClick);
+    // onClick gets the icon and its place on the screen.
+    explicit TrayStrip(std::function<void(UINT id, QRect icon)> onClick);
     // Newest icon leftmost, as notification areas grow.
     void SetIcons(std::vector<Icon> icons);
     // Keeps the strip just above this frame window as it moves.
@@ -45,7 +46,7 @@ private:
     QRect IconRect(std::size_t index) const;
     void Place();
 
-    std::function<void(UINT id)> m_onClick;
+    std::function<void(UINT id, QRect icon)> m_onClick;
     std::vector<Icon> m_icons;
     QPointer<QWidget> m_frame;
     QString m_notice;

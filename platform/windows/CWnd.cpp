@@ -40,9 +40,12 @@ public:
         static const int kind = QEvent::registerEventType();
         return static_cast<QEvent::Type>(kind);
     }
-    explicit PostedEvent(MSG msg) : QEvent(Kind()), m_msg(msg) {}
+    PostedEvent(MSG msg, QRect anchor) : QEvent(Kind()), m_msg(msg), m_anchor(anchor) {}
     MSG m_msg;
+    QRect m_anchor;
 };
+
+thread_local QRect g_anchor;
 
 // Delivers posted messages the way a message loop does: filters first, then the window.
 class Dispatcher : public QObject {
@@ -51,6 +54,11 @@ public:
         if (event->type() != PostedEvent::Kind())
             return QObject::event(event);
         MSG msg = static_cast<PostedEvent*>(event)->m_msg;
+        struct Anchor {
+            explicit Anchor(QRect anchor) : previous(g_anchor) { g_anchor = anchor; }
+            ~Anchor() { g_anchor = previous; }
+            QRect previous;
+        } anchor(static_cast<PostedEvent*>(event)->m_anchor);
         for (HWND h = msg.hwnd; h; h = WindowState::Of(h) ? WindowState::Of(h)->parent : nullptr) {
             CWnd* wnd = WindowState::Owner(h);
             if (wnd && wnd->PreTranslateMessage(&msg))
@@ -325,12 +333,20 @@ LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return platform::detail::PostMessageFrom(QRect(), hWnd, message, wParam, lParam);
+}
+
+BOOL platform::detail::PostMessageFrom(QRect anchor, HWND hWnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) {
     if (!CWnd::FromHandle(hWnd))
         return FALSE;
-    QCoreApplication::postEvent(
-        &platform::detail::TheDispatcher(),
-        new platform::detail::PostedEvent(MSG{hWnd, message, wParam, lParam}));
+    QCoreApplication::postEvent(&TheDispatcher(),
+                                new PostedEvent(MSG{hWnd, message, wParam, lParam}, anchor));
     return TRUE;
+}
+
+QRect platform::detail::PopupAnchor() {
+    return g_anchor;
 }
 
 HWND SetCapture(HWND hWnd) {

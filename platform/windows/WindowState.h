@@ -61,6 +61,12 @@ private:
     HWND m_hWnd;
 };
 
+// Posts a message whose handler's pop-up menus open beside a screen rectangle (the
+// notification icon that was clicked) rather than at the point they name.
+BOOL PostMessageFrom(QRect anchor, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The rectangle of the posted message being handled, or an invalid one.
+PLATFORM_EXPORT QRect PopupAnchor();
+
 // Virtual key code of a Qt key, 0 when the launcher has none for it.
 UINT VirtualKeyOf(int qtKey);
 

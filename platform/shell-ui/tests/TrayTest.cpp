@@ -14,6 +14,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointingDevice>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -37,8 +39,12 @@ public:
 protected:
     LRESULT OnTrayNotify(WPARAM w, LPARAM l) {
         g_log.push_back({"owner", kTrayMessage, w, l});
+        anchors.push_back(platform::detail::PopupAnchor());
         return 1;
     }
+
+public:
+    std::vector<QRect> anchors;
     DECLARE_MESSAGE_MAP()
 };
 
@@ -161,16 +167,26 @@ TEST_F(Tray, ClicksPostTheCallbackWithTheIdAndThePress) {
     platform::PumpMessages();
     EXPECT_EQ(g_log, (std::vector<Record>{{"owner", kTrayMessage, kTrayId, WM_LBUTTONDOWN}}));
 
-    // A press on the picture itself, and one on the empty strip.
+    // Presses of every button and a touch on the picture itself, and one on the empty strip.
     g_log.clear();
+    frame.anchors.clear();
     QWidget* strip = TheTrayStrip();
-    for (QPoint at : {QPoint(240 - 6 - 8, 13), QPoint(20, 13)}) {
-        QMouseEvent press(QEvent::MouseButtonPress, at, strip->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(strip, &press);
-    }
+    const QPoint icon(240 - 6 - 8, 13);
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+        for (QPoint at : {icon, QPoint(20, 13)}) {
+            QMouseEvent press(QEvent::MouseButtonPress, at, strip->mapToGlobal(at), button, button,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(strip, &press);
+        }
+    static QPointingDevice* touchscreen = QTest::createTouchDevice();
+    QTest::touchEvent(strip, touchscreen).press(0, icon);
+    QTest::touchEvent(strip, touchscreen).release(0, icon);
     platform::PumpMessages();
-    EXPECT_EQ(g_log, (std::vector<Record>{{"owner", kTrayMessage, kTrayId, WM_LBUTTONDOWN}}));
+    const Record click{"owner", kTrayMessage, kTrayId, WM_LBUTTONDOWN};
+    EXPECT_EQ(g_log, (std::vector<Record>(4, click)));
+    const QRect place(strip->mapToGlobal(QPoint(240 - 6 - 16, 5)), QSize(16, 16));
+    EXPECT_EQ(frame.anchors, (std::vector<QRect>(4, place)))
+        << "the owner's menu opens beside the icon";
 
     g_log.clear();
     platform::ClickTrayIcon(kTrayId + 1);
