@@ -1,6 +1,7 @@
 #include "shell-ui/TrayStrip.h"
 
 #include "windows/FramePlacement.h"
+#include "windows/X11Window.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -101,13 +102,22 @@ void TrayStrip::mousePressEvent(QMouseEvent* event) {
 }
 
 bool TrayStrip::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_frame && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-                               event->type() == QEvent::Show))
+    if (watched == m_frame &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::Show || event->type() == FrameExtentsChangedEvent()))
         Place();
     return QWidget::eventFilter(watched, event);
 }
 
 void TrayStrip::Place() {
+    // A frame too high for the strip above its title bar moves down rather than be covered;
+    // its move places the strip again.
+    // A window manager that keeps the frame where it is gets no endless requests.
+    if (const int missing = StripRoomMissing(m_frame); missing > 0 && m_framePushes < 3) {
+        ++m_framePushes;
+        m_frame->setGeometry(m_frame->geometry().translated(0, missing));
+        return;
+    }
     move(StripGeometry(m_frame).topLeft());
 }
 

@@ -49,6 +49,7 @@ private:
     std::function<void(UINT id, QRect icon)> m_onClick;
     std::vector<Icon> m_icons;
     QPointer<QWidget> m_frame;
+    int m_framePushes = 0;
     QString m_notice;
     QTimer m_noticeTimer;
     int m_noticeDuration = 6000;

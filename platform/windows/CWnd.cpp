@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "shell-ui/InstanceChannel.h"
 #include "windows/WindowState.h"
+#include "windows/X11Window.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -371,6 +372,8 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
         return FALSE;
     BOOL wasVisible = state->widget->isVisible() ? TRUE : FALSE;
     state->widget->setVisible(nCmdShow != SW_HIDE);
+    if (!state->parent && nCmdShow != SW_HIDE && !wasVisible)
+        platform::detail::FocusShownWindow(state->widget);
     return wasVisible;
 }
 
@@ -389,10 +392,7 @@ BOOL SetForegroundWindow(HWND hWnd) {
     WindowState* state = WindowState::Of(hWnd);
     if (!state || !state->widget)
         return FALSE;
-    QWidget* top = state->widget->window();
-    top->show();
-    top->raise();
-    top->activateWindow();
+    platform::detail::BringToFront(state->widget->window());
     return TRUE;
 }
 

@@ -146,6 +146,9 @@ TEST_F(Tray, WithoutADesktopTrayTheIconGoesToAStripAboveTheFrame) {
 
     frameWidget->move(300, 200);
     EXPECT_EQ(strip->pos(), QPoint(300, 174)) << "the strip follows the frame";
+    frameWidget->move(-50, 10);
+    EXPECT_EQ(frameWidget->pos(), QPoint(-50, 26)) << "a frame too high moves down";
+    EXPECT_EQ(strip->pos(), QPoint(0, 0)) << "the strip stays on the screen";
 
     frame.ShowWindow(SW_HIDE);
     EXPECT_TRUE(strip->isVisible()) << "the menu stays reachable";
