@@ -22,4 +22,8 @@ X11Connection X11Connection::Get() {
     return x;
 }
 
+const char* X11Connection::DisplayName() const {
+    return display ? DisplayString(display) : nullptr;
+}
+
 } // namespace platform::detail

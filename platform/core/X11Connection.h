@@ -15,6 +15,8 @@ struct X11Connection {
     xcb_window_t root = 0;
 
     static X11Connection Get();
+    // The server's name as the toolkit opened it, for a connection of one's own.
+    const char* DisplayName() const;
     explicit operator bool() const { return connection != nullptr; }
 };
 

@@ -44,7 +44,7 @@ xcb_timestamp_t FreshTime() {
     static xcb_connection_t* c = nullptr;
     static xcb_window_t window = 0;
     if (!c) {
-        c = xcb_connect(nullptr, nullptr);
+        c = xcb_connect(X11Connection::Get().DisplayName(), nullptr);
         if (xcb_connection_has_error(c)) {
             xcb_disconnect(c);
             c = nullptr;
@@ -72,13 +72,13 @@ xcb_timestamp_t FreshTime() {
 
 void Activate(const X11Connection& x, xcb_window_t window) {
     xcb_connection_t* c = x.connection;
-    const xcb_timestamp_t time = FreshTime();
     if (!WindowManagerRunning()) {
         // The window is mapped by now: the toolkit's requests come in order on its connection.
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
         xcb_flush(c);
         return;
     }
+    const xcb_timestamp_t time = FreshTime();
     // The user time goes where the window says it keeps it.
     xcb_window_t timeWindow = window;
     if (auto holder = Property(c, window, Atom(c, "_NET_WM_USER_TIME_WINDOW"), XCB_ATOM_WINDOW, 1))

@@ -9,14 +9,12 @@
 #include "windows/WindowState.h"
 
 #include <QBuffer>
-#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointingDevice>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -259,12 +257,8 @@ TEST_F(Tray, AFailedStartIsToldInTheStripForAWhile) {
             lit += told.pixelColor(x, y).lightness() > 150 &&
                    quiet.pixelColor(x, y) != told.pixelColor(x, y);
     EXPECT_GT(lit, 40) << "the notice is drawn";
-    for (int i = 0; i < 100 && !strip->Notice().isEmpty(); ++i) {
-        QEventLoop wait;
-        QTimer::singleShot(10, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
-    EXPECT_TRUE(strip->Notice().isEmpty()) << "it goes by itself";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return strip->Notice().isEmpty(); }, 1000))
+        << "it goes by itself";
     EXPECT_EQ(strip->grab().toImage(), quiet);
     DestroyIcon(data.hIcon);
 }
