@@ -126,11 +126,9 @@ private:
 
 void WatchExtents() {
     static ExtentsWatch watch;
-    static bool installed = false;
-    if (!installed && qGuiApp) {
+    // Installing a filter again only keeps it where it is.
+    if (qGuiApp)
         qGuiApp->installNativeEventFilter(&watch);
-        installed = true;
-    }
 }
 
 } // namespace
