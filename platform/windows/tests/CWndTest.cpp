@@ -178,12 +178,21 @@ TEST_F(Windows, TopLevelWindowsAreFoundByTitle) {
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
 }
 
+// A 100 x 100 top-level window with two children side by side.
+struct TwoPanes {
+    TwoPanes(std::string leftName, std::string rightName)
+        : left(std::move(leftName)), right(std::move(rightName)) {
+        top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
+        left.Create(nullptr, u"l", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
+        right.Create(nullptr, u"r", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    }
+    Recorder top{"top"};
+    Recorder left, right;
+};
+
 TEST_F(Windows, CaptureSendsTheReleaseToTheCapturingWindow) {
-    Recorder top("top");
-    top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
-    Recorder left("left"), right("right");
-    left.Create(nullptr, u"l", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
-    right.Create(nullptr, u"r", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    TwoPanes panes("left", "right");
+    Recorder &top = panes.top, &left = panes.left, &right = panes.right;
     top.ShowWindow(SW_SHOW);
     auto* leftWidget = platform::detail::WindowState::Of(left.GetSafeHwnd())->widget.data();
     auto* rightWidget = platform::detail::WindowState::Of(right.GetSafeHwnd())->widget.data();
@@ -230,11 +239,8 @@ TEST_F(Windows, KeysArriveAsVirtualKeyCodes) {
 }
 
 TEST_F(Windows, WheelNotchesArriveAsTheWindowsKeys) {
-    Recorder top("top");
-    top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
-    Recorder column("column"), plain("plain");
-    column.Create(nullptr, u"c", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
-    plain.Create(nullptr, u"p", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    TwoPanes panes("column", "plain");
+    Recorder &top = panes.top, &column = panes.left, &plain = panes.right;
     platform::SetWheelKeys(top, VK_LEFT, VK_RIGHT);
     platform::SetWheelKeys(column, VK_UP, VK_DOWN);
     struct Case {
