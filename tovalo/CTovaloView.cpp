@@ -119,6 +119,9 @@ void CTovaloView::CreateWindows() {
         m_pGroupListWnd->MakeInitWnd(m_dcBack, groups);
     if (m_pQuickLWnd->Create(nullptr, u"QLWND", WS_CHILD | WS_VISIBLE, quick, this, 5555))
         m_pQuickLWnd->MakeInitWnd(m_dcBack, quick);
+    // The wheel scrolls the column as Up and Down do, and turns the selector as Left and Right.
+    platform::SetWheelKeys(*m_pIconListWnd, VK_UP, VK_DOWN);
+    platform::SetWheelKeys(*m_pGroupListWnd, VK_LEFT, VK_RIGHT);
 }
 
 void CTovaloView::DestroyWindows() {

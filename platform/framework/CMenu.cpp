@@ -89,14 +89,21 @@ UINT ShowMenu(const std::vector<MenuItem>& items, UINT flags, QPoint anchor, CWn
         return 0;
     QMenu menu;
     FillMenu(menu, items);
+    // A menu opened for a click on a notification icon hangs beside that icon: where the
+    // device's icon sat is no place on a desktop.
+    const QRect icon = platform::detail::PopupAnchor();
     const WindowState* state = WindowState::Of(owner->GetSafeHwnd());
-    anchor = platform::detail::DeviceToScreen(
-        anchor, state && state->widget ? state->widget->window() : nullptr);
+    anchor = icon.isValid()
+                 ? icon.center()
+                 : platform::detail::DeviceToScreen(
+                       anchor, state && state->widget ? state->widget->window() : nullptr);
     QScreen* screen = QGuiApplication::screenAt(anchor);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    QPoint at = platform::detail::PopupTopLeft(flags, anchor, menu.sizeHint(),
-                                               screen ? screen->geometry() : QRect());
+    const QRect area = screen ? screen->geometry() : QRect();
+    QPoint at = icon.isValid()
+                    ? platform::detail::PopupBeside(flags, icon, menu.sizeHint(), area)
+                    : platform::detail::PopupTopLeft(flags, anchor, menu.sizeHint(), area);
     QAction* chosen = menu.exec(at);
     return chosen ? chosen->data().toUInt() : 0;
 }

@@ -25,4 +25,18 @@ inline QPoint PopupTopLeft(UINT flags, QPoint anchor, QSize size, QRect screen) 
     return {x, y};
 }
 
+// The top-left corner of a pop-up opened from an icon (a screen rectangle): beside it, on
+// the side the flags name if there is room there (TPM_BOTTOMALIGN: above), else on the other,
+// with its right edge at the icon's with TPM_RIGHTALIGN, and kept on the screen.
+inline QPoint PopupBeside(UINT flags, QRect icon, QSize size, QRect screen) {
+    int x = (flags & TPM_RIGHTALIGN) ? icon.right() + 1 - size.width() : icon.left();
+    const int above = icon.top() - size.height();
+    const int below = icon.bottom() + 1;
+    const bool roomAbove = screen.isEmpty() || above >= screen.top();
+    const bool roomBelow = screen.isEmpty() || below + size.height() <= screen.bottom() + 1;
+    int y = (flags & TPM_BOTTOMALIGN) ? (roomAbove || !roomBelow ? above : below)
+                                      : (roomBelow || !roomAbove ? below : above);
+    return PopupTopLeft(TPM_LEFTALIGN | TPM_TOPALIGN, {x, y}, size, screen);
+}
+
 } // namespace platform::detail

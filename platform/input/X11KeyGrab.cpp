@@ -1,5 +1,7 @@
 #include "input/X11KeyGrab.h"
 
+#include "core/X11Connection.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 
@@ -24,26 +26,6 @@ struct Grab {
 
 void (*g_handler)(UINT) = nullptr;
 std::map<UINT, std::vector<Grab>> g_grabs;
-
-struct X11 {
-    Display* display = nullptr;
-    xcb_connection_t* connection = nullptr;
-    xcb_window_t root = 0;
-};
-
-X11 Connection() {
-    X11 x;
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return x;
-    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!native)
-        return x;
-    x.display = native->display();
-    x.connection = native->connection();
-    if (x.display && x.connection)
-        x.root = static_cast<xcb_window_t>(DefaultRootWindow(x.display));
-    return x;
-}
 
 // The keys that stand for one button: its launch key, and its desktop key.
 std::vector<std::pair<KeySym, std::uint16_t>> KeysOf(UINT vk) {
@@ -95,7 +77,7 @@ void SetGrabbedKeyHandler(void (*handler)(UINT)) {
 }
 
 void GrabAppKey(UINT vk) {
-    X11 x = Connection();
+    X11Connection x = X11Connection::Get();
     if (!x.connection || g_grabs.count(vk))
         return;
     EnsureNativeFilter();
@@ -127,7 +109,7 @@ void UngrabAppKey(UINT vk) {
     auto it = g_grabs.find(vk);
     if (it == g_grabs.end())
         return;
-    X11 x = Connection();
+    X11Connection x = X11Connection::Get();
     if (x.connection) {
         for (const Grab& g : it->second)
             for (std::uint16_t extra : kIgnored)

@@ -11,6 +11,7 @@
 #include "windows/WindowState.h"
 
 #include <QByteArray>
+#include <QCursor>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
@@ -48,9 +49,16 @@ TrayEntry* Find(UINT id) {
     return nullptr;
 }
 
-void PostClick(UINT id) {
+// A click on an icon, at its place on the screen: the owner's menu opens beside it.
+void PostClick(UINT id, QRect icon) {
     if (TrayEntry* entry = Find(id); entry && entry->callback != 0)
-        PostMessageW(entry->owner, entry->callback, id, WM_LBUTTONDOWN);
+        PostMessageFrom(icon, entry->owner, entry->callback, id, WM_LBUTTONDOWN);
+}
+
+QRect PlaceOf(const QSystemTrayIcon& icon) {
+    const QRect place = icon.geometry();
+    // Not every desktop's tray tells where its icons are; the pointer is on the icon then.
+    return place.isValid() ? place : QRect(QCursor::pos(), QSize(1, 1));
 }
 
 QImage ImageOf(HICON icon) {
@@ -104,12 +112,11 @@ BOOL Add(const NOTIFYICONDATA& data) {
     if (DesktopTrayExists()) {
         entry.desktop = std::make_unique<QSystemTrayIcon>();
         const UINT id = data.uID;
-        QObject::connect(entry.desktop.get(), &QSystemTrayIcon::activated,
-                         [id](QSystemTrayIcon::ActivationReason reason) {
-                             if (reason == QSystemTrayIcon::Trigger ||
-                                 reason == QSystemTrayIcon::Context)
-                                 PostClick(id);
-                         });
+        // Every button opens the menu, as a tap does on the device.
+        QSystemTrayIcon* icon = entry.desktop.get();
+        QObject::connect(
+            icon, &QSystemTrayIcon::activated,
+            [id, icon](QSystemTrayIcon::ActivationReason) { PostClick(id, PlaceOf(*icon)); });
     }
     Apply(entry, data);
     const bool desktop = entry.desktop != nullptr;
@@ -136,6 +143,18 @@ BOOL Delete(UINT id) {
 
 TrayStrip* TheTrayStrip() {
     return TheTray().strip.get();
+}
+
+void ShowNotice(const std::u16string& text) {
+    const QString message = QString::fromStdU16String(text);
+    for (auto& [id, entry] : TheTray().entries)
+        if (entry.desktop) {
+            entry.desktop->showMessage(QStringLiteral("Tovalo"), message,
+                                       QSystemTrayIcon::Information, 6000);
+            return;
+        }
+    if (TrayStrip* strip = TheTrayStrip())
+        strip->ShowNotice(message);
 }
 
 } // namespace platform::detail
@@ -185,7 +204,7 @@ bool TrayIconInDesktopTray() {
 }
 
 void ClickTrayIcon(UINT uID) {
-    detail::PostClick(uID);
+    detail::PostClick(uID, QRect());
 }
 
 } // namespace platform

@@ -30,6 +30,9 @@ std::string RemoveFieldCodes(const std::string& arg, bool& dropped) {
 } // namespace
 
 std::optional<std::vector<std::string>> SplitExecLine(const std::string& exec) {
+    // An argument vector ends its strings at a NUL: what ran would not be what the line says.
+    if (exec.find('\0') != std::string::npos)
+        return std::nullopt;
     std::vector<std::string> args;
     std::string current;
     bool inArg = false;

@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "shell-ui/InstanceChannel.h"
 #include "windows/WindowState.h"
+#include "windows/X11Window.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -40,9 +41,12 @@ public:
         static const int kind = QEvent::registerEventType();
         return static_cast<QEvent::Type>(kind);
     }
-    explicit PostedEvent(MSG msg) : QEvent(Kind()), m_msg(msg) {}
+    PostedEvent(MSG msg, QRect anchor) : QEvent(Kind()), m_msg(msg), m_anchor(anchor) {}
     MSG m_msg;
+    QRect m_anchor;
 };
+
+thread_local QRect g_anchor;
 
 // Delivers posted messages the way a message loop does: filters first, then the window.
 class Dispatcher : public QObject {
@@ -51,6 +55,11 @@ public:
         if (event->type() != PostedEvent::Kind())
             return QObject::event(event);
         MSG msg = static_cast<PostedEvent*>(event)->m_msg;
+        struct Anchor {
+            explicit Anchor(QRect anchor) : previous(g_anchor) { g_anchor = anchor; }
+            ~Anchor() { g_anchor = previous; }
+            QRect previous;
+        } anchor(static_cast<PostedEvent*>(event)->m_anchor);
         for (HWND h = msg.hwnd; h; h = WindowState::Of(h) ? WindowState::Of(h)->parent : nullptr) {
             CWnd* wnd = WindowState::Owner(h);
             if (wnd && wnd->PreTranslateMessage(&msg))
@@ -325,12 +334,20 @@ LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return platform::detail::PostMessageFrom(QRect(), hWnd, message, wParam, lParam);
+}
+
+BOOL platform::detail::PostMessageFrom(QRect anchor, HWND hWnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) {
     if (!CWnd::FromHandle(hWnd))
         return FALSE;
-    QCoreApplication::postEvent(
-        &platform::detail::TheDispatcher(),
-        new platform::detail::PostedEvent(MSG{hWnd, message, wParam, lParam}));
+    QCoreApplication::postEvent(&TheDispatcher(),
+                                new PostedEvent(MSG{hWnd, message, wParam, lParam}, anchor));
     return TRUE;
+}
+
+QRect platform::detail::PopupAnchor() {
+    return g_anchor;
 }
 
 HWND SetCapture(HWND hWnd) {
@@ -355,6 +372,8 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
         return FALSE;
     BOOL wasVisible = state->widget->isVisible() ? TRUE : FALSE;
     state->widget->setVisible(nCmdShow != SW_HIDE);
+    if (!state->parent && nCmdShow != SW_HIDE && !wasVisible)
+        platform::detail::FocusShownWindow(state->widget);
     return wasVisible;
 }
 
@@ -373,10 +392,7 @@ BOOL SetForegroundWindow(HWND hWnd) {
     WindowState* state = WindowState::Of(hWnd);
     if (!state || !state->widget)
         return FALSE;
-    QWidget* top = state->widget->window();
-    top->show();
-    top->raise();
-    top->activateWindow();
+    platform::detail::BringToFront(state->widget->window());
     return TRUE;
 }
 
@@ -409,6 +425,13 @@ namespace platform {
 void PumpMessages() {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void SetWheelKeys(HWND hWnd, UINT backKey, UINT forwardKey) {
+    if (WindowState* state = WindowState::Of(hWnd)) {
+        state->wheelBack = backKey;
+        state->wheelForward = forwardKey;
+    }
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "windows/FramePlacement.h"
 
+#include "windows/X11Window.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -64,10 +66,24 @@ QRect StripGeometry(const QWidget* frame) {
     QRect area = ScreenArea();
     if (!frame)
         return QRect(area.topLeft(), QSize(kFrameWidth, kTitleBarHeight));
-    // The window manager's decoration sits between the strip and the client area.
-    QRect outer = frame->isVisible() ? frame->frameGeometry() : frame->geometry();
+    // Directly above the window manager's decoration, on the screen.
+    const QRect outer = DecoratedGeometry(frame);
+    int x = std::clamp(outer.left(), area.left(),
+                       std::max(area.left(), area.right() + 1 - kFrameWidth));
     int y = std::max(area.top(), outer.top() - kTitleBarHeight);
-    return QRect(outer.left(), y, kFrameWidth, kTitleBarHeight);
+    return QRect(x, y, kFrameWidth, kTitleBarHeight);
+}
+
+QRect DecoratedGeometry(const QWidget* frame) {
+    if (auto extents = FrameExtents(frame))
+        return frame->geometry().marginsAdded(*extents);
+    return frame->isVisible() ? frame->frameGeometry() : frame->geometry();
+}
+
+int StripRoomMissing(const QWidget* frame) {
+    if (IsDeviceScreen() || !frame)
+        return 0;
+    return std::max(0, ScreenArea().top() + kTitleBarHeight - DecoratedGeometry(frame).top());
 }
 
 } // namespace platform::detail

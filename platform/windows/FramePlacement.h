@@ -24,8 +24,13 @@ bool IsDeviceScreen();
 void PlaceFrame(QWidget* window);
 
 // Where the title-bar strip goes for a frame: the device's title bar, or just above the
-// frame on a desktop. Without a frame, the top of the primary screen.
+// frame's decoration on a desktop, on the screen. Without a frame, the top of the primary
+// screen.
 QRect StripGeometry(const QWidget* frame);
+// The frame with the window manager's decoration around it, in screen coordinates.
+QRect DecoratedGeometry(const QWidget* frame);
+// How far a frame must move down to leave room for the strip above its decoration.
+int StripRoomMissing(const QWidget* frame);
 
 // Where a point of the device's screen lies on this one. The program places pop-ups in device
 // coordinates; on a desktop the device's screen is the area the frame and its strip cover,

@@ -27,6 +27,12 @@ struct PLATFORM_EXPORT WindowState {
     QRect invalid;
     bool painting = false;
     int copies = 0;
+    // The keys a wheel notch stands for over this window (none: the wheel goes to the parent),
+    // and the turn not yet handed on.
+    UINT wheelBack = 0;
+    UINT wheelForward = 0;
+    int wheelDelta = 0;
+    bool wheelPending = false;
 
     static WindowState* Of(HWND hWnd);
     static CWnd* Owner(HWND hWnd);
@@ -45,13 +51,21 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Mouse(UINT message, QMouseEvent* event);
+    static void HandOnWheel(HWND hWnd);
     HWND m_hWnd;
 };
+
+// Posts a message whose handler's pop-up menus open beside a screen rectangle (the
+// notification icon that was clicked) rather than at the point they name.
+BOOL PostMessageFrom(QRect anchor, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The rectangle of the posted message being handled, or an invalid one.
+PLATFORM_EXPORT QRect PopupAnchor();
 
 // Virtual key code of a Qt key, 0 when the launcher has none for it.
 UINT VirtualKeyOf(int qtKey);

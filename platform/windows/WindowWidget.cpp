@@ -4,8 +4,22 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace platform::detail {
+
+namespace {
+
+// One notch of a wheel, in Qt's eighths of a degree.
+constexpr int kNotch = 120;
+// A flick hands on at most this many steps; what it turned beyond is dropped, so that a long
+// flick never queues a long animation.
+constexpr int kMaxWheelSteps = 3;
+
+} // namespace
 
 WindowWidget::WindowWidget(HWND hWnd, QWidget* parent) : QWidget(parent), m_hWnd(hWnd) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -73,6 +87,54 @@ void WindowWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 void WindowWidget::mouseReleaseEvent(QMouseEvent* event) {
     Mouse(WM_LBUTTONUP, event);
+}
+
+void WindowWidget::wheelEvent(QWheelEvent* event) {
+    // The window under the pointer, or the nearest of its parents the wheel works.
+    HWND hWnd = m_hWnd;
+    WindowState* state = WindowState::Of(hWnd);
+    while (state && state->wheelBack == 0) {
+        hWnd = state->parent;
+        state = WindowState::Of(hWnd);
+    }
+    if (!state) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const QPoint angle = event->angleDelta();
+    const int delta = std::abs(angle.y()) >= std::abs(angle.x()) ? angle.y() : angle.x();
+    // A turn the other way starts afresh.
+    if ((delta > 0) != (state->wheelDelta > 0))
+        state->wheelDelta = 0;
+    state->wheelDelta += delta;
+    if (state->wheelPending)
+        return;
+    // Notches that arrive together, or while a step is drawn, are handed on as one turn.
+    state->wheelPending = true;
+    QMetaObject::invokeMethod(
+        this, [hWnd] { HandOnWheel(hWnd); }, Qt::QueuedConnection);
+}
+
+void WindowWidget::HandOnWheel(HWND hWnd) {
+    WindowState* state = WindowState::Of(hWnd);
+    if (!state)
+        return;
+    state->wheelPending = false;
+    int steps = state->wheelDelta / kNotch;
+    state->wheelDelta -= steps * kNotch;
+    if (std::abs(steps) > kMaxWheelSteps) {
+        steps = steps > 0 ? kMaxWheelSteps : -kMaxWheelSteps;
+        state->wheelDelta = 0;
+    }
+    // Away from the user is back (up, left), as the keys are.
+    const UINT key = steps > 0 ? state->wheelBack : state->wheelForward;
+    for (int i = 0; i < std::abs(steps); ++i) {
+        CWnd* wnd = WindowState::Owner(hWnd);
+        if (!wnd)
+            return;
+        wnd->SendMessage(WM_KEYDOWN, key, MAKELPARAM(1, 0));
+    }
 }
 
 void WindowWidget::closeEvent(QCloseEvent* event) {

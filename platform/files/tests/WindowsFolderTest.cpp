@@ -5,6 +5,8 @@
 
 #include <testsupport/DeviceFolder.h>
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -138,6 +140,57 @@ TEST_F(WindowsFolder, AnExistingWindowsFolderIsNeverTouched) {
     EXPECT_TRUE(fs::is_empty(Device() / "Windows"));
 }
 
+TEST_F(WindowsFolder, TheStartMenuFollowsTheDesktopAndKeepsTheUsersShortcuts) {
+    using testsupport::WriteFile;
+    WriteFile(m_user / "editor.desktop", Entry("Name=Text Editor\n"));
+    WriteFile(m_system / "here.desktop", Entry("Name=Here\n"));
+    WriteFile(m_system / "colour.desktop", Entry("Name=Colour\n"));
+    WriteFile(m_system / "gone.desktop", Entry("Name=Gone\n"));
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    EXPECT_FALSE(WindowsFolderSeeder(Device()).Follow()) << "nothing changed since";
+
+    WriteFile(m_system / "fresh.desktop", Entry("Name=Fresh\n"));
+    WriteFile(m_system / "hidden-now.desktop", Entry("Name=Here\nNoDisplay=true\n"));
+    fs::remove(m_system / "here.desktop");
+    fs::remove(m_system / "colour.desktop");
+    fs::remove(m_system / "gone.desktop");
+    fs::remove(Programs() / "Gone.lnk");
+    fs::remove(Programs() / "Text Editor.lnk");
+    WriteFile(Programs() / "Colour.lnk", "15#\\Windows\\my.exe");
+    WriteFile(Programs() / "Mine.lnk", testsupport::ReadFile(Programs() / "Here.lnk"));
+    WriteFile(Programs() / "fresh.lnk", "15#\\Windows\\my.exe");
+    EXPECT_TRUE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(),
+              (std::set<std::string>{"Colour.lnk", "Mine.lnk", "fresh.lnk", "Fresh (2).lnk"}))
+        << "new ones added beside the user's, removed ones gone, a removed or changed "
+           "shortcut left as the user left it";
+
+    // A shortcut the user removed stays removed; an application installed again comes back.
+    WriteFile(m_system / "here.desktop", Entry("Name=Here\n"));
+    EXPECT_TRUE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"Colour.lnk", "Mine.lnk", "fresh.lnk",
+                                                     "Fresh (2).lnk", "Here.lnk"}));
+}
+
+TEST_F(WindowsFolder, AStartMenuMadeByHandIsTakenAsItStands) {
+    testsupport::WriteFile(m_system / "editor.desktop", Entry("Name=Editor\n"));
+    testsupport::WriteFile(Programs() / "Calendar.lnk", "22#\\Windows\\Calendar.exe");
+    EXPECT_FALSE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"Calendar.lnk"}));
+    testsupport::WriteFile(m_system / "new.desktop", Entry("Name=New\n"));
+    EXPECT_TRUE(WindowsFolderSeeder(Device()).Follow());
+    EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"Calendar.lnk", "New.lnk"}));
+}
+
+TEST_F(WindowsFolder, FirstLookIntoAnExistingWindowsFolderFollowsTheDesktop) {
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    testsupport::WriteFile(m_system / "new.desktop", Entry("Name=New\n"));
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(u"\\Windows\\Start Menu\\Programs\\New.lnk", &data);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    FindClose(h);
+}
+
 TEST_F(WindowsFolder, FirstLookIntoWindowsSeedsIt) {
     Fill();
     WIN32_FIND_DATAW data;
@@ -176,7 +229,27 @@ TEST_F(WindowsFolder, MalformedEntriesAreSkippedOrNamedSafely) {
     ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
     EXPECT_EQ(ProgramFiles(),
               (std::set<std::string>{"Trailing -.lnk", "Empty icon.lnk", "Missing icon file.lnk",
-                                     "Not a picture.lnk"}));
+                                     "Not a picture.lnk", "Hidden command.lnk"}));
+}
+
+TEST_F(WindowsFolder, LongNamesAreCutSoThatTheStoreCanHoldTheirPath) {
+    const std::string longName(300, 'x');
+    testsupport::WriteFile(m_system / "long1.desktop", Entry("Name=" + longName + "\n"));
+    testsupport::WriteFile(m_system / "long2.desktop", Entry("Name=" + longName + "\n"));
+    std::string wide(150, 'y');
+    for (int i = 0; i < 100; ++i)
+        wide += "\u20ac";
+    testsupport::WriteFile(m_system / "wide.desktop", Entry("Name=" + wide + "\n"));
+    ASSERT_TRUE(WindowsFolderSeeder(Device()).Run());
+    std::set<std::string> names = ProgramFiles();
+    ASSERT_EQ(names.size(), 3u);
+    for (const std::string& name : names) {
+        const std::u16string path =
+            u"\\Windows\\Start Menu\\Programs\\" + QString::fromStdString(name).toStdU16String();
+        EXPECT_LE(path.size(), 259u) << name;
+        EXPECT_TRUE(name.ends_with(".lnk")) << name;
+        EXPECT_TRUE(fs::exists(platform::HostPath(path))) << name;
+    }
 }
 
 TEST(ShortcutNames, DotsAndSlashesAreReplaced) {

@@ -385,4 +385,25 @@ TEST(PopupPlacement, AlignmentFlagsNameTheCornerAtTheAnchor) {
     EXPECT_EQ(PopupTopLeft(0, {220, 300}, size, screen), QPoint(160, 250));
 }
 
+TEST(PopupPlacement, AMenuFromAnIconHangsBesideIt) {
+    using platform::detail::PopupBeside;
+    const QRect screen(0, 0, 1024, 768);
+    const QSize size(80, 70);
+    const UINT device = TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
+    struct Case {
+        const char* where;
+        UINT flags;
+        QRect icon;
+        QPoint expected;
+    };
+    for (const Case& c : {
+             Case{"a strip at the top: below", device, {500, 5, 16, 16}, {436, 21}},
+             Case{"a panel at the bottom: above", device, {900, 750, 16, 16}, {836, 680}},
+             Case{"at the left edge: kept on the screen", device, {2, 5, 16, 16}, {0, 21}},
+             Case{"left-aligned, below", 0, {500, 5, 16, 16}, {500, 21}},
+             Case{"left-aligned at the bottom: above", 0, {1000, 750, 16, 16}, {944, 680}},
+         })
+        EXPECT_EQ(PopupBeside(c.flags, c.icon, size, screen), c.expected) << c.where;
+}
+
 } // namespace

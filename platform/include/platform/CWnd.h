@@ -113,4 +113,10 @@ namespace platform {
 // Runs posted messages and window-system events until the queue is empty.
 PLATFORM_EXPORT void PumpMessages();
 
+// Lets the mouse wheel work a window as its keys do: each notch over it reaches it as a key
+// press of backKey (turned away from the user, or to the left) or forwardKey. Notches that
+// come faster than the window handles them are merged into a short turn. Without this, the
+// wheel over a window goes to its parent.
+PLATFORM_EXPORT void SetWheelKeys(HWND hWnd, UINT backKey, UINT forwardKey);
+
 } // namespace platform

@@ -1,5 +1,6 @@
 #include <platform/CFrameWnd.h>
 #include <platform/Gdi.h>
+#include <platform/ShellExecute.h>
 #include <platform/Tray.h>
 
 #include "framework/tests/FrameworkTestSupport.h"
@@ -12,6 +13,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointingDevice>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,7 @@ using frameworktest::g_log;
 using frameworktest::Record;
 using platform::detail::IconPicture;
 using platform::detail::TheTrayStrip;
+using platform::detail::TrayStrip;
 using platform::detail::WindowState;
 
 constexpr UINT kTrayMessage = 0x401;
@@ -33,8 +37,12 @@ public:
 protected:
     LRESULT OnTrayNotify(WPARAM w, LPARAM l) {
         g_log.push_back({"owner", kTrayMessage, w, l});
+        anchors.push_back(platform::detail::PopupAnchor());
         return 1;
     }
+
+public:
+    std::vector<QRect> anchors;
     DECLARE_MESSAGE_MAP()
 };
 
@@ -136,6 +144,9 @@ TEST_F(Tray, WithoutADesktopTrayTheIconGoesToAStripAboveTheFrame) {
 
     frameWidget->move(300, 200);
     EXPECT_EQ(strip->pos(), QPoint(300, 174)) << "the strip follows the frame";
+    frameWidget->move(-50, 10);
+    EXPECT_EQ(frameWidget->pos(), QPoint(-50, 26)) << "a frame too high moves down";
+    EXPECT_EQ(strip->pos(), QPoint(0, 0)) << "the strip stays on the screen";
 
     frame.ShowWindow(SW_HIDE);
     EXPECT_TRUE(strip->isVisible()) << "the menu stays reachable";
@@ -157,16 +168,26 @@ TEST_F(Tray, ClicksPostTheCallbackWithTheIdAndThePress) {
     platform::PumpMessages();
     EXPECT_EQ(g_log, (std::vector<Record>{{"owner", kTrayMessage, kTrayId, WM_LBUTTONDOWN}}));
 
-    // A press on the picture itself, and one on the empty strip.
+    // Presses of every button and a touch on the picture itself, and one on the empty strip.
     g_log.clear();
+    frame.anchors.clear();
     QWidget* strip = TheTrayStrip();
-    for (QPoint at : {QPoint(240 - 6 - 8, 13), QPoint(20, 13)}) {
-        QMouseEvent press(QEvent::MouseButtonPress, at, strip->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(strip, &press);
-    }
+    const QPoint icon(240 - 6 - 8, 13);
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+        for (QPoint at : {icon, QPoint(20, 13)}) {
+            QMouseEvent press(QEvent::MouseButtonPress, at, strip->mapToGlobal(at), button, button,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(strip, &press);
+        }
+    static QPointingDevice* touchscreen = QTest::createTouchDevice();
+    QTest::touchEvent(strip, touchscreen).press(0, icon);
+    QTest::touchEvent(strip, touchscreen).release(0, icon);
     platform::PumpMessages();
-    EXPECT_EQ(g_log, (std::vector<Record>{{"owner", kTrayMessage, kTrayId, WM_LBUTTONDOWN}}));
+    const Record click{"owner", kTrayMessage, kTrayId, WM_LBUTTONDOWN};
+    EXPECT_EQ(g_log, (std::vector<Record>(4, click)));
+    const QRect place(strip->mapToGlobal(QPoint(240 - 6 - 16, 5)), QSize(16, 16));
+    EXPECT_EQ(frame.anchors, (std::vector<QRect>(4, place)))
+        << "the owner's menu opens beside the icon";
 
     g_log.clear();
     platform::ClickTrayIcon(kTrayId + 1);
@@ -198,6 +219,48 @@ TEST_F(Tray, ModifyAndDeleteKeepTheStripInStep) {
     platform::ClickTrayIcon(kTrayId);
     platform::PumpMessages();
     EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(Tray, AFailedStartIsToldInTheStripForAWhile) {
+    TrayOwner frame;
+    frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+    NOTIFYICONDATA data = Registration(frame);
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
+    TrayStrip* strip = TheTrayStrip();
+    strip->SetNoticeDuration(100);
+    const QImage quiet = strip->grab().toImage();
+    testsupport::WriteFile(Device() / "Windows" / "Start Menu" / "Programs" / "Top.desktop",
+                           "[Desktop Entry]\nName=Top\nExec=top\nTerminal=true\n");
+    const std::string path = getenv("PATH");
+    setenv("PATH", Device().c_str(), 1);
+    struct Case {
+        const WCHAR* file;
+        const char* notice;
+    };
+    for (const Case& c : {Case{u"\\Windows\\Calendar.exe", "Cannot start Calendar: file not found"},
+                          {u"\\Windows\\Start Menu\\Programs\\Top.desktop",
+                           "Cannot start Top: no terminal installed"}}) {
+        SHELLEXECUTEINFO request;
+        request.cbSize = sizeof request;
+        request.lpFile = c.file;
+        request.nShow = 5;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(ShellExecuteEx(&request));
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(c.notice), std::string::npos);
+        EXPECT_EQ(strip->Notice().toStdString(), c.notice);
+    }
+    setenv("PATH", path.c_str(), 1);
+    const QImage told = strip->grab().toImage();
+    int lit = 0;
+    for (int x = 0; x < 180; ++x)
+        for (int y = 0; y < 26; ++y)
+            lit += told.pixelColor(x, y).lightness() > 150 &&
+                   quiet.pixelColor(x, y) != told.pixelColor(x, y);
+    EXPECT_GT(lit, 40) << "the notice is drawn";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return strip->Notice().isEmpty(); }, 1000))
+        << "it goes by itself";
+    EXPECT_EQ(strip->grab().toImage(), quiet);
+    DestroyIcon(data.hIcon);
 }
 
 TEST_F(Tray, AnIconNeedsALiveOwner) {

@@ -31,6 +31,7 @@ TEST(ExecLine, MalformedLinesGiveNothing) {
     EXPECT_FALSE(SplitExecLine("\"unterminated").has_value());
     EXPECT_FALSE(SplitExecLine("%U").has_value());
     EXPECT_FALSE(SplitExecLine("\"\" arg").has_value());
+    EXPECT_FALSE(SplitExecLine(std::string("true\0rm -rf ~", 13)).has_value());
 }
 
 } // namespace

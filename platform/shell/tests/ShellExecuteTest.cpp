@@ -13,6 +13,7 @@ namespace {
 
 using platform::ResolveStart;
 using platform::StartCommand;
+using Args = std::vector<std::string>;
 
 class Starting : public testsupport::DeviceFolderTest {
 protected:
@@ -30,11 +31,47 @@ TEST_F(Starting, DesktopEntriesRunTheirExecLine) {
               (StartCommand{"/opt/My Editor/bin/edit", {"--new-window"}}));
 }
 
-TEST_F(Starting, TerminalEntriesRunInATerminal) {
+TEST_F(Starting, TerminalEntriesRunInTheUsersTerminal) {
     testsupport::WriteFile(Programs() / "top.desktop",
                            "[Desktop Entry]\nName=top\nExec=htop -d 5\nTerminal=true\n");
-    EXPECT_EQ(ResolveStart(u"\\Windows\\Start Menu\\Programs\\top.desktop"),
-              (StartCommand{"x-terminal-emulator", {"-e", "htop", "-d", "5"}}));
+    const std::filesystem::path bin = Device() / "bin";
+    const std::string path = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", bin.c_str(), 1);
+    struct Case {
+        std::vector<std::string> installed;
+        const char* chosen;
+        StartCommand expected;
+    };
+    const Args top{"htop", "-d", "5"};
+    auto with = [&](std::string program, Args before) {
+        before.insert(before.end(), top.begin(), top.end());
+        return StartCommand{std::move(program), std::move(before)};
+    };
+    for (const Case& c : {
+             Case{{"xterm", "my-term"}, "my-term", with("my-term", {"-e"})},
+             Case{{"xterm", "x-terminal-emulator"},
+                  "not-installed",
+                  with("x-terminal-emulator", {"-e"})},
+             Case{{"xterm", "gnome-terminal"}, nullptr, with("gnome-terminal", {"--"})},
+             Case{{"xfce4-terminal"}, nullptr, with("xfce4-terminal", {"-x"})},
+             Case{{"kitty"}, nullptr, with("kitty", {})},
+             Case{{}, nullptr, StartCommand{}},
+         }) {
+        std::filesystem::remove_all(bin);
+        std::filesystem::create_directories(bin);
+        for (const std::string& program : c.installed) {
+            testsupport::WriteFile(bin / program, "#!/bin/sh\n");
+            chmod((bin / program).c_str(), 0755);
+        }
+        if (c.chosen)
+            setenv("TERMINAL", c.chosen, 1);
+        else
+            unsetenv("TERMINAL");
+        EXPECT_EQ(ResolveStart(u"\\Windows\\Start Menu\\Programs\\top.desktop"), c.expected)
+            << (c.installed.empty() ? "none" : c.installed.back());
+    }
+    setenv("PATH", path.c_str(), 1);
+    unsetenv("TERMINAL");
 }
 
 TEST_F(Starting, ShortcutsRunTheirTargetWithItsArguments) {
@@ -52,11 +89,28 @@ TEST_F(Starting, ShortcutLoopsEndWithoutAStart) {
     EXPECT_EQ(ResolveStart(u"\\Windows\\Start Menu\\Programs\\Loop.lnk"), StartCommand{});
 }
 
-TEST_F(Starting, FavoritesOpenTheirAddress) {
-    testsupport::WriteFile(Device() / "Windows" / "Favorites" / "Site.url",
-                           "[InternetShortcut]\r\nURL=https://example.org/a?b=1\r\n");
-    EXPECT_EQ(ResolveStart(u"\\Windows\\Favorites\\Site.url"),
-              (StartCommand{"xdg-open", {"https://example.org/a?b=1"}}));
+TEST_F(Starting, FavoritesOpenOnlyWebAndMailAddresses) {
+    struct Case {
+        const char* url;
+        bool opens;
+    };
+    for (const Case& c : {Case{"https://example.org/a?b=1", true},
+                          {"HTTP://example.org", true},
+                          {"ftp://ftp.example.org/f", true},
+                          {"mailto:me@example.org", true},
+                          {"file:///etc/passwd", false},
+                          {"--help", false},
+                          {"-https://example.org", false},
+                          {"javascript:alert(1)", false},
+                          {"smb://host/share", false},
+                          {"https://a b", false},
+                          {"example.org", false}}) {
+        testsupport::WriteFile(Device() / "Windows" / "Favorites" / "Site.url",
+                               std::string("[InternetShortcut]\r\nURL=") + c.url + "\r\n");
+        EXPECT_EQ(ResolveStart(u"\\Windows\\Favorites\\Site.url"),
+                  (c.opens ? StartCommand{"xdg-open", {c.url}} : StartCommand{}))
+            << c.url;
+    }
 }
 
 TEST_F(Starting, ExecutablesRunAndOtherFilesOpen) {
@@ -79,6 +133,13 @@ TEST_F(Starting, MalformedFilesStartNothing) {
     for (auto name : {u"bad.desktop", u"none.desktop", u"bad.lnk", u"empty.url"})
         EXPECT_EQ(ResolveStart(std::u16string(u"\\Windows\\Start Menu\\Programs\\") + name),
                   StartCommand{});
+}
+
+TEST_F(Starting, AnExecLineHoldingANulIsRefused) {
+    std::filesystem::create_directories(Programs());
+    std::filesystem::copy_file(TOVALO_SHELL_TEST_DATA "/malformed/nul-exec.desktop",
+                               Programs() / "nul-exec.desktop");
+    EXPECT_EQ(ResolveStart(u"\\Windows\\Start Menu\\Programs\\nul-exec.desktop"), StartCommand{});
 }
 
 TEST_F(Starting, TheHookSeesEachRequest) {

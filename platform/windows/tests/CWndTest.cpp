@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -177,12 +178,21 @@ TEST_F(Windows, TopLevelWindowsAreFoundByTitle) {
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
 }
 
+// A 100 x 100 top-level window with two children side by side.
+struct TwoPanes {
+    TwoPanes(std::string leftName, std::string rightName)
+        : left(std::move(leftName)), right(std::move(rightName)) {
+        top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
+        left.Create(nullptr, u"l", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
+        right.Create(nullptr, u"r", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    }
+    Recorder top{"top"};
+    Recorder left, right;
+};
+
 TEST_F(Windows, CaptureSendsTheReleaseToTheCapturingWindow) {
-    Recorder top("top");
-    top.Create(nullptr, u"t", 0, RECT{0, 0, 100, 100}, nullptr, 0);
-    Recorder left("left"), right("right");
-    left.Create(nullptr, u"l", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 100}, &top, 1);
-    right.Create(nullptr, u"r", WS_CHILD | WS_VISIBLE, RECT{50, 0, 100, 100}, &top, 2);
+    TwoPanes panes("left", "right");
+    Recorder &top = panes.top, &left = panes.left, &right = panes.right;
     top.ShowWindow(SW_SHOW);
     auto* leftWidget = platform::detail::WindowState::Of(left.GetSafeHwnd())->widget.data();
     auto* rightWidget = platform::detail::WindowState::Of(right.GetSafeHwnd())->widget.data();
@@ -226,6 +236,44 @@ TEST_F(Windows, KeysArriveAsVirtualKeyCodes) {
     for (auto& r : g_log)
         keys.push_back(r.wParam);
     EXPECT_EQ(keys, (std::vector<WPARAM>{0x28, 0x26, 0x0D, 0x25, 0x27, 0x72}));
+}
+
+TEST_F(Windows, WheelNotchesArriveAsTheWindowsKeys) {
+    TwoPanes panes("column", "plain");
+    Recorder &top = panes.top, &column = panes.left, &plain = panes.right;
+    platform::SetWheelKeys(top, VK_LEFT, VK_RIGHT);
+    platform::SetWheelKeys(column, VK_UP, VK_DOWN);
+    struct Case {
+        const char* what;
+        CWnd* over;
+        std::vector<QPoint> turns;
+        std::vector<Record> keys;
+    };
+    const Record up{"column", WM_KEYDOWN, VK_UP, 1}, down{"column", WM_KEYDOWN, VK_DOWN, 1};
+    const std::vector<QPoint> flick(10, QPoint(0, -120));
+    for (const Case& c : {
+             Case{"a notch away", &column, {{0, 120}}, {up}},
+             Case{"a notch towards", &column, {{0, -120}}, {down}},
+             Case{"sideways", &column, {{-120, 0}}, {down}},
+             Case{"two half notches", &column, {{0, 60}, {0, 60}}, {up}},
+             Case{"a part of a notch", &column, {{0, 40}}, {}},
+             Case{"the other way forgets the part", &column, {{0, 80}, {0, -120}}, {down}},
+             Case{"a flick", &column, flick, {down, down, down}},
+             Case{"to the parent", &plain, {{0, -120}}, {{"top", WM_KEYDOWN, VK_RIGHT, 1}}},
+         }) {
+        auto* widget = platform::detail::WindowState::Of(*c.over)->widget.data();
+        g_log.clear();
+        for (QPoint turn : c.turns) {
+            QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), turn,
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(widget, &wheel);
+        }
+        EXPECT_TRUE(g_log.empty()) << c.what << ": handed on after the queued events";
+        platform::PumpMessages();
+        EXPECT_EQ(g_log, c.keys) << c.what;
+        // What a case leaves over must not leak into the next.
+        platform::detail::WindowState::Of(column)->wheelDelta = 0;
+    }
 }
 
 } // namespace

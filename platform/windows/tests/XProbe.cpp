@@ -9,6 +9,9 @@
 //   xprobe viewable TITLE       print 1 when such a window is mapped and viewable, else 0
 //   xprobe close TITLE          ask the window to close, as a window manager's close button
 //   xprobe focus TITLE          give the window the keyboard focus
+//   xprobe rect TITLE           print the window's X Y W H on the screen
+//   xprobe frame TITLE          the same with the window manager's decoration around it
+//   xprobe wm                   print 1 when a window manager runs, else 0
 // Qt first: Xlib's macros (Status, None, ...) break Qt's headers.
 #include <QImage>
 
@@ -25,35 +28,69 @@
 
 namespace {
 
-std::vector<Window> WindowsTitled(Display* display, const std::string& title) {
-    std::vector<Window> found;
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+// Top-level windows by title, also where a window manager has put them into frames of its own.
+void FindTitled(Display* display, Window parent, const std::string& title, int depth,
+                std::vector<Window>& found) {
+    Window root = 0, up = 0, *children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return found;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
+        return;
     for (unsigned int i = 0; i < count; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) && name) {
             if (title == name)
                 found.push_back(children[i]);
             XFree(name);
+        } else if (depth < 3) {
+            FindTitled(display, children[i], title, depth + 1, found);
         }
     }
     if (children)
         XFree(children);
+}
+
+std::vector<Window> WindowsTitled(Display* display, const std::string& title) {
+    std::vector<Window> found;
+    FindTitled(display, DefaultRootWindow(display), title, 0, found);
     return found;
 }
 
+// A window's rectangle on the screen, widened by the decoration the window manager names.
+void PrintRect(Display* display, Window w, bool decorated) {
+    XWindowAttributes a;
+    Window child = 0;
+    int x = 0, y = 0;
+    if (!XGetWindowAttributes(display, w, &a) ||
+        !XTranslateCoordinates(display, w, DefaultRootWindow(display), 0, 0, &x, &y, &child))
+        return;
+    long left = 0, right = 0, top = 0, bottom = 0;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (decorated &&
+        XGetWindowProperty(display, w, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4,
+                           False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+        data && items == 4) {
+        const long* v = reinterpret_cast<const long*>(data);
+        left = v[0], right = v[1], top = v[2], bottom = v[3];
+    }
+    if (data)
+        XFree(data);
+    std::printf("%ld %ld %ld %ld\n", x - left, y - top, a.width + left + right,
+                a.height + top + bottom);
+}
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: xprobe grab FILE | pixel X Y | count|viewable|close|focus TITLE\n");
+    std::fprintf(stderr, "usage: xprobe grab FILE | pixel X Y | dark|hash X Y W H | wm |\n"
+                         "       count|viewable|close|focus|rect|frame TITLE\n");
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
+    if (argc < 2)
         return Usage();
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -63,7 +100,14 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     const Window root = DefaultRootWindow(display);
     int result = 0;
-    if (command == "grab" || command == "pixel" || command == "dark" || command == "hash") {
+    if (command == "wm") {
+        // A window manager redirects the root window's children.
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display, root, &attributes);
+        std::printf("%d\n", (attributes.all_event_masks & SubstructureRedirectMask) ? 1 : 0);
+    } else if (argc < 3) {
+        result = Usage();
+    } else if (command == "grab" || command == "pixel" || command == "dark" || command == "hash") {
         XWindowAttributes attributes;
         XGetWindowAttributes(display, root, &attributes);
         XImage* shot =
@@ -110,6 +154,8 @@ int main(int argc, char** argv) {
                     viewable = true;
             }
             std::printf("%d\n", viewable ? 1 : 0);
+        } else if ((command == "rect" || command == "frame") && !windows.empty()) {
+            PrintRect(display, windows.front(), command == "frame");
         } else if (command == "close" || command == "focus") {
             if (windows.empty())
                 result = 1;
