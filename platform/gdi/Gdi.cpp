@@ -257,6 +257,18 @@ void AddBitmapResource(UINT id, const BYTE* bytes, std::size_t size) {
     Resources()[id] = QByteArray(reinterpret_cast<const char*>(bytes), static_cast<int>(size));
 }
 
+bool GetSurfacePixels(HDC hDC, SurfacePixels* pixels) {
+    GdiDc* dc = LookupDc(hDC);
+    if (!pixels || !dc || dc->kind != DcKind::Memory || dc->bitmap == StockBitmap())
+        return false;
+    GdiBitmap* bitmap = LookupBitmap(dc->bitmap);
+    if (!bitmap || bitmap->dib || bitmap->image.isNull())
+        return false;
+    *pixels = SurfacePixels{bitmap->image.bits(), bitmap->image.bytesPerLine(), bitmap->width,
+                            bitmap->height};
+    return true;
+}
+
 bool SaveBitmapImage(HBITMAP hBitmap, const char* hostPath) {
     QImage image = ImageOfBitmap(hBitmap);
     return !image.isNull() && image.save(QString::fromUtf8(hostPath), "PNG");
