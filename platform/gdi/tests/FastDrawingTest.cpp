@@ -1,5 +1,6 @@
 #include <platform/CDC.h>
 #include <platform/PreparedText.h>
+#include <platform/Shell.h>
 
 #include <testsupport/Surface.h>
 
@@ -138,6 +139,45 @@ TEST(PreparedText, OtherColoursAndOpaqueBackgroundsAlsoMatch) {
                     ASSERT_EQ(prepared.dc.GetPixel(x, y), direct.dc.GetPixel(x, y))
                         << bkMode << " " << colour << " at " << x << "," << y;
         }
+}
+
+// Icons of every kind of pixel (opaque, clear, half clear) land on a 32-bit surface as the
+// toolkit's painter lays them on a 24-bit one's copy, also where they hang over an edge.
+TEST(FastDrawing, IconsLandAsThePainterLaysThem) {
+    std::mt19937 random(3);
+    std::vector<DWORD> pixels(32 * 32);
+    for (DWORD& p : pixels) {
+        const DWORD alpha = std::vector<DWORD>{0, 255, random() & 0xFF}[random() % 3];
+        p = (alpha << 24) | (random() & 0xFFFFFF);
+    }
+    HICON icon = platform::CreateIconFromPixels(32, 32, pixels.data());
+    ASSERT_NE(icon, nullptr);
+    constexpr int W = 60, H = 50;
+    testsupport::Surface direct(W, H);
+    CDC dibDc;
+    dibDc.CreateCompatibleDC(nullptr);
+    BITMAPINFO info;
+    info.bmiHeader.biSize = 40;
+    info.bmiHeader.biWidth = W;
+    info.bmiHeader.biHeight = H;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dibDc.m_hDC, dib);
+    for (POINT at : {POINT{3, 3}, POINT{-10, 30}, POINT{40, -5}}) {
+        Randomise(direct.dc, dibDc, W, H, random);
+        ASSERT_TRUE(direct.dc.DrawIcon(at.x, at.y, icon));
+        ASSERT_TRUE(dibDc.DrawIcon(at.x, at.y, icon));
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                ASSERT_EQ(direct.dc.GetPixel(x, y), dibDc.GetPixel(x, y))
+                    << "icon at " << at.x << "," << at.y << ", pixel " << x << "," << y;
+    }
+    SelectObject(dibDc.m_hDC, previous);
+    DeleteObject(dib);
+    dibDc.DeleteDC();
+    DestroyIcon(icon);
 }
 
 } // namespace
