@@ -9,6 +9,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -158,29 +160,25 @@ COLORREF SetBkColor(HDC hDC, COLORREF crColor) {
 
 namespace {
 
-// The raster engine's product of a channel and a weight, rounded as it rounds it.
-inline unsigned ByteMul(unsigned x, unsigned a) {
-    const unsigned t = x * a;
-    return (t + (t >> 8) + 0x80) >> 8;
-}
-
 // A premultiplied picture laid over a 32-bit surface as the raster engine lays it ("source
-// over"): opaque pixels replace, transparent ones leave, the others add to what shows through.
+// over"): opaque pixels replace, clear ones leave, the others add to what shows through.
 void SourceOver(const PixelView& view, const QImage& picture, int left, int top) {
     const int x0 = std::max(0, -left), x1 = std::min(picture.width(), view.width - left);
     const int y0 = std::max(0, -top), y1 = std::min(picture.height(), view.height - top);
     for (int y = y0; y < y1; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        BYTE* line = view.At(left, top + y);
         for (int x = x0; x < x1; ++x) {
-            const QRgb s = row[x];
+            const std::uint32_t s = row[x];
             if (s == 0)
                 continue;
-            BYTE* p = view.At(left + x, top + y);
-            const unsigned keep = 255 - qAlpha(s);
-            p[0] = static_cast<BYTE>(qBlue(s) + ByteMul(p[0], keep));
-            p[1] = static_cast<BYTE>(qGreen(s) + ByteMul(p[1], keep));
-            p[2] = static_cast<BYTE>(qRed(s) + ByteMul(p[2], keep));
-            p[3] = 0xFF;
+            std::uint32_t d = s;
+            if (qAlpha(s) != 255) {
+                std::memcpy(&d, line + 4 * x, 4);
+                d = s + ByteMul(d, 255 - qAlpha(s));
+            }
+            d |= 0xFF000000u;
+            std::memcpy(line + 4 * x, &d, 4);
         }
     }
 }

@@ -95,12 +95,6 @@ std::vector<GlyphMask> MasksOf(const QString& line, int lineHeight, int ascent) 
     return masks;
 }
 
-// The raster engine's product of a channel and a weight, rounded as it rounds it.
-inline unsigned ByteMul(unsigned x, unsigned a) {
-    const unsigned t = x * a;
-    return (t + (t >> 8) + 0x80) >> 8;
-}
-
 // Black text over a pixel: what the raster engine's blend of an opaque black source at that
 // coverage leaves.
 void Darken(const PixelView& view, const GlyphMask& mask, int left, int top, const QRect& allowed) {
@@ -118,10 +112,11 @@ void Darken(const PixelView& view, const GlyphMask& mask, int left, int top, con
             if (!cover)
                 continue;
             BYTE* px = p + x * step;
-            const unsigned keep = 255 - cover;
-            px[0] = static_cast<BYTE>(ByteMul(px[0], keep));
-            px[1] = static_cast<BYTE>(ByteMul(px[1], keep));
-            px[2] = static_cast<BYTE>(ByteMul(px[2], keep));
+            std::uint32_t pixel = px[0] | (px[1] << 8) | (px[2] << 16);
+            pixel = ByteMul(pixel, 255 - cover);
+            px[0] = static_cast<BYTE>(pixel);
+            px[1] = static_cast<BYTE>(pixel >> 8);
+            px[2] = static_cast<BYTE>(pixel >> 16);
             if (step == 4)
                 px[3] = 0xFF;
         }
