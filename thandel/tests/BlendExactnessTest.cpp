@@ -11,6 +11,7 @@
 
 namespace {
 
+using testsupport::DibSurface;
 using testsupport::Surface;
 
 BYTE Expected(unsigned opacity, BYTE source, BYTE background) {
@@ -40,28 +41,6 @@ TEST(BlendLoops, EveryLoopGivesTheFormulasBytes) {
                     ASSERT_EQ(dest[i], before[i]) << "loop " << r << " wrote past the row";
             }
 }
-
-class Blend : public CAlphaBlend {
-public:
-    using CAlphaBlend::Create24BPPDIBSection;
-};
-
-// A memory surface over a 24-bit DIB section: blends on it take the three-copy flow.
-struct DibSurface {
-    CDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-    DibSurface(int width, int height) {
-        dc.CreateCompatibleDC(nullptr);
-        bitmap = Blend().Create24BPPDIBSection(nullptr, width, height);
-        previous = SelectObject(dc.m_hDC, bitmap);
-    }
-    ~DibSurface() {
-        SelectObject(dc.m_hDC, previous);
-        dc.DeleteDC();
-        DeleteObject(bitmap);
-    }
-};
 
 struct Case {
     const char* name;

@@ -71,50 +71,34 @@ TEST(PreparedText, DrawsExactlyWhatDrawTextWDraws) {
     std::mt19937 random(5);
     constexpr int W = 118, H = 50;
     for (bool dib : {false, true}) {
-        testsupport::Surface direct(W, H), prepared(W, H);
-        HBITMAP dibs[2] = {};
-        HGDIOBJ previous[2] = {};
-        if (dib) {
-            for (int i = 0; i < 2; ++i) {
-                BITMAPINFO info;
-                info.bmiHeader.biSize = 40;
-                info.bmiHeader.biWidth = W;
-                info.bmiHeader.biHeight = H;
-                info.bmiHeader.biPlanes = 1;
-                info.bmiHeader.biBitCount = 24;
-                void* bits = nullptr;
-                dibs[i] = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-                previous[i] = SelectObject((i ? prepared : direct).dc.m_hDC, dibs[i]);
-            }
-        }
+        testsupport::Surface directMemory(W, H), preparedMemory(W, H);
+        testsupport::DibSurface directDib(W, H), preparedDib(W, H);
+        CDC& directDc = dib ? directDib.dc : directMemory.dc;
+        CDC& preparedDc = dib ? preparedDib.dc : preparedMemory.dc;
         for (const std::u16string& name : kNames)
             for (const Format& format : kFormats) {
                 const platform::PreparedText text(name, format.flags);
                 RECT measured{0, 0, 0, 0};
-                DrawTextW(direct.dc.m_hDC, name.c_str(), static_cast<int>(name.size()), &measured,
+                DrawTextW(directDc.m_hDC, name.c_str(), static_cast<int>(name.size()), &measured,
                           format.flags | DT_CALCRECT);
                 ASSERT_EQ(text.Extent(), (SIZE{measured.right, measured.bottom}))
                     << format.name << " \"" << std::string(name.begin(), name.end()) << "\"";
                 for (RECT box : BoxesFor(text.Extent())) {
-                    Randomise(direct.dc, prepared.dc, W, H, random);
-                    direct.dc.SetBkMode(TRANSPARENT);
-                    prepared.dc.SetBkMode(TRANSPARENT);
+                    Randomise(directDc, preparedDc, W, H, random);
+                    directDc.SetBkMode(TRANSPARENT);
+                    preparedDc.SetBkMode(TRANSPARENT);
                     RECT a = box, b = box;
-                    const int drawn = DrawTextW(direct.dc.m_hDC, name.c_str(),
+                    const int drawn = DrawTextW(directDc.m_hDC, name.c_str(),
                                                 static_cast<int>(name.size()), &a, format.flags);
-                    ASSERT_EQ(text.Draw(prepared.dc.m_hDC, &b, format.flags), drawn);
+                    ASSERT_EQ(text.Draw(preparedDc.m_hDC, &b, format.flags), drawn);
                     for (int y = 0; y < H; ++y)
                         for (int x = 0; x < W; ++x)
-                            ASSERT_EQ(prepared.dc.GetPixel(x, y), direct.dc.GetPixel(x, y))
+                            ASSERT_EQ(preparedDc.GetPixel(x, y), directDc.GetPixel(x, y))
                                 << (dib ? "DIB, " : "") << format.name << ", box left " << box.left
                                 << " top " << box.top << ", name of " << name.size()
                                 << " units, at " << x << "," << y;
                 }
             }
-        for (int i = 0; dib && i < 2; ++i) {
-            SelectObject((i ? prepared : direct).dc.m_hDC, previous[i]);
-            DeleteObject(dibs[i]);
-        }
     }
 }
 
@@ -154,17 +138,8 @@ TEST(FastDrawing, IconsLandAsThePainterLaysThem) {
     ASSERT_NE(icon, nullptr);
     constexpr int W = 60, H = 50;
     testsupport::Surface direct(W, H);
-    CDC dibDc;
-    dibDc.CreateCompatibleDC(nullptr);
-    BITMAPINFO info;
-    info.bmiHeader.biSize = 40;
-    info.bmiHeader.biWidth = W;
-    info.bmiHeader.biHeight = H;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(dibDc.m_hDC, dib);
+    testsupport::DibSurface dib(W, H);
+    CDC& dibDc = dib.dc;
     for (POINT at : {POINT{3, 3}, POINT{-10, 30}, POINT{40, -5}}) {
         Randomise(direct.dc, dibDc, W, H, random);
         ASSERT_TRUE(direct.dc.DrawIcon(at.x, at.y, icon));
@@ -174,9 +149,6 @@ TEST(FastDrawing, IconsLandAsThePainterLaysThem) {
                 ASSERT_EQ(direct.dc.GetPixel(x, y), dibDc.GetPixel(x, y))
                     << "icon at " << at.x << "," << at.y << ", pixel " << x << "," << y;
     }
-    SelectObject(dibDc.m_hDC, previous);
-    DeleteObject(dib);
-    dibDc.DeleteDC();
     DestroyIcon(icon);
 }
 
