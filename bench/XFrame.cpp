@@ -34,11 +34,13 @@ int IgnoreErrors(Display*, XErrorEvent*) {
     return 0;
 }
 
-Window FindTitled(Display* display, const char* title) {
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+// The window with that title among the root's children and theirs (a window manager puts
+// each top-level window into a frame of its own).
+Window FindTitled(Display* display, Window parent, const char* title, int depth = 0) {
+    Window root = 0, up = 0, *children = nullptr;
     unsigned int count = 0;
     Window found = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
         return 0;
     for (unsigned int i = 0; i < count && !found; ++i) {
         char* name = nullptr;
@@ -47,6 +49,8 @@ Window FindTitled(Display* display, const char* title) {
                 found = children[i];
             XFree(name);
         }
+        if (!found && depth < 1)
+            found = FindTitled(display, children[i], title, depth + 1);
     }
     if (children)
         XFree(children);
@@ -105,7 +109,7 @@ int main(int argc, char** argv) {
 
     Window window = 0;
     while (!window && Clock::now() - start < kGiveUp) {
-        window = FindTitled(display, argv[1]);
+        window = FindTitled(display, DefaultRootWindow(display), argv[1]);
         if (!window)
             std::this_thread::sleep_for(std::chrono::microseconds(500));
     }

@@ -19,11 +19,17 @@ done
 command -v Xvfb >/dev/null || { echo "Xvfb is needed"; exit 1; }
 
 work=$(mktemp -d)
-export DISPLAY=":$((500 + RANDOM % 400))"
+# A display number no other X server holds, so that no one else's windows take part.
+number=$((500 + RANDOM % 400))
+while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+export DISPLAY=":$number"
 Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-until [ -S "/tmp/.X11-unix/X${DISPLAY#:}" ]; do sleep 0.05; done
+until [ -S "/tmp/.X11-unix/X$number" ]; do
+    kill -0 $xvfb 2>/dev/null || { echo "Xvfb did not start on $DISPLAY"; exit 1; }
+    sleep 0.05
+done
 
 # A full store: 19 groups besides "etc.", 50 programs spread over them, 15 quick-launch entries.
 export TOVALO_DEVICE=$work/device
@@ -52,7 +58,7 @@ drop_cache() {
 run() { # NAME TITLE PROGRAM COLD
     [ "$4" = cold ] && drop_cache
     set -- "$1" "$4" $("$xframe" "$2" "$3" 2>/dev/null)
-    [ $# -ge 4 ] && echo "$3 $4" >>"$work/$1.$2"
+    if [ $# -ge 4 ]; then echo "$3 $4" >>"$work/$1.$2"; else echo "no frame of $1 ($4 start)"; fi
 }
 
 for _ in $(seq "$runs"); do
