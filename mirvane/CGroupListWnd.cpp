@@ -174,20 +174,27 @@ void CGroupListWnd::DrawBand() {
 
 CGroupListWnd::Label CGroupListWnd::PlaceLabel(const GROUPICONDATA& group, double dAngle) {
     const auto* pEnd = std::find(std::begin(group.GroupName), std::end(group.GroupName), u'\0');
-    CString strName(std::u16string_view(group.GroupName, pEnd - group.GroupName));
-    const SIZE size = m_dcCompose.GetTextExtent(strName);
+    const std::u16string_view name(group.GroupName, pEnd - group.GroupName);
+    auto found = m_names.find(std::u16string(name));
+    if (found == m_names.end()) {
+        CString strName(name);
+        NameLabel label;
+        label.size = m_dcCompose.GetTextExtent(strName);
+        const int nKeep = mirvane::FittedLength(label.size.cx, strName.GetLength(),
+                                                m_rcList.Width() - kLabelMargin);
+        label.text = platform::PreparedText(
+            (nKeep < strName.GetLength() ? strName.Left(nKeep) : strName).str(), DT_RIGHT);
+        found = m_names.emplace(std::u16string(name), std::move(label)).first;
+    }
     const int nRadius = m_rcList.Height() / 2;
-    Label label;
-    label.rc = CalcRotateRect(nRadius, dAngle, m_rcList.right - nRadius, nRadius, size.cx, size.cy);
-    const int nKeep =
-        mirvane::FittedLength(size.cx, strName.GetLength(), m_rcList.Width() - kLabelMargin);
-    label.strText = nKeep < strName.GetLength() ? strName.Left(nKeep) : strName;
-    return label;
+    const SIZE& size = found->second.size;
+    return Label{&found->second, CalcRotateRect(nRadius, dAngle, m_rcList.right - nRadius, nRadius,
+                                                size.cx, size.cy)};
 }
 
 void CGroupListWnd::DrawLabel(Label& label) {
     m_dcCompose.SetBkMode(TRANSPARENT);
-    m_dcCompose.DrawText(label.strText, &label.rc, DT_RIGHT);
+    label.pName->text.Draw(m_dcCompose.m_hDC, &label.rc, DT_RIGHT);
 }
 
 void CGroupListWnd::ShowPicture() {
@@ -199,6 +206,8 @@ void CGroupListWnd::ShowPicture() {
 void CGroupListWnd::InitDraw() {
     if (!m_dcCompose.GetSafeHdc())
         return;
+    // The list may have changed since the names were laid out.
+    m_names.clear();
     ClearPicture();
     const int nGroups = GroupCount();
     RimWalk walk(nGroups, m_nSlots, 0.0, Walk::Forward);

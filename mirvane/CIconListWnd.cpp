@@ -110,6 +110,8 @@ void CIconListWnd::DrawRow(const EXEICONDATA& data, int y, bool bFirst, int& nGr
 }
 
 void CIconListWnd::InitDraw() {
+    // The list may have changed since the labels were laid out.
+    m_labels.clear();
     DrawBackground();
     const int count = Count();
     // An empty list shows its background alone; nothing is fetched from it.
@@ -127,15 +129,16 @@ void CIconListWnd::InitDraw() {
     m_nTopIndex = count - 1;
 }
 
-void CIconListWnd::DrawIconList(EXEICONDATA data, CPoint ptIcon, CRect rcLabel) {
-    m_dcCompose.DrawIcon(ptIcon, data.hIcon);
-    CString label(data.IconName);
-    m_dcCompose.DrawText(label, &rcLabel, DT_LEFT | DT_TOP | DT_CALCRECT);
-    const int tw = rcLabel.Width(), th = rcLabel.Height();
+const CIconListWnd::RowLabel& CIconListWnd::LabelOf(const WCHAR* pszName) {
+    auto found = m_labels.find(pszName);
+    if (found != m_labels.end())
+        return found->second;
+    RowLabel row;
+    CString label(pszName);
+    row.measured = platform::PreparedText(label.str(), DT_LEFT | DT_TOP).Extent();
+    const int tw = row.measured.cx;
     const int room = m_rcClient.Width() - kLabelRoomMargin;
-    if (tw <= room) {
-        rcLabel.OffsetRect(0, (m_nItemHeight - th) / 2);
-    } else {
+    if (tw > room) {
         // Two lines, split where the average character width says the room ends.
         const int n = label.GetLength();
         const int average = std::max(tw / std::max(n, 1), 1);
@@ -143,11 +146,28 @@ void CIconListWnd::DrawIconList(EXEICONDATA data, CPoint ptIcon, CRect rcLabel) 
         // second at most the whole label.
         const int surplus = std::min((tw - room) / average, n - 1);
         label = label.Left(n - surplus - 1) + u"\r\n" + label.Right(surplus + 1);
+        row.bSplit = true;
+    }
+    row.text = platform::PreparedText(label.str(), DT_LEFT | DT_TOP);
+    return m_labels.emplace(pszName, std::move(row)).first->second;
+}
+
+void CIconListWnd::DrawIconList(EXEICONDATA data, CPoint ptIcon, CRect rcLabel) {
+    m_dcCompose.DrawIcon(ptIcon, data.hIcon);
+    const RowLabel& label = LabelOf(data.IconName);
+    // The measurement keeps the rectangle's left and top and sets its extent.
+    const int th = label.measured.cy;
+    rcLabel.right = rcLabel.left + label.measured.cx;
+    rcLabel.bottom = rcLabel.top + th;
+    if (!label.bSplit) {
+        rcLabel.OffsetRect(0, (m_nItemHeight - th) / 2);
+    } else {
         rcLabel.OffsetRect(0, (m_nItemHeight - 2 * th) / 2);
-        m_dcCompose.DrawText(label, &rcLabel, DT_LEFT | DT_TOP | DT_CALCRECT);
+        rcLabel.right = rcLabel.left + label.text.Extent().cx;
+        rcLabel.bottom = rcLabel.top + label.text.Extent().cy;
     }
     m_dcCompose.SetBkMode(TRANSPARENT);
-    m_dcCompose.DrawText(label, &rcLabel, DT_LEFT | DT_TOP);
+    label.text.Draw(m_dcCompose.m_hDC, &rcLabel, DT_LEFT | DT_TOP);
 }
 
 void CIconListWnd::DrawGroupSep(CPoint pt) {

@@ -31,6 +31,28 @@ struct Work {
 
 enum { kSource, kBackground, kOutput };
 
+bool Inside(const platform::SurfacePixels& surface, int x, int y, int width, int height) {
+    return x >= 0 && y >= 0 && width <= surface.width - x && height <= surface.height - y;
+}
+
+// The blend straight on the pixels of two 32-bit memory surfaces, when the working bitmaps
+// would only carry the same bytes there and back: no scaling, both rectangles wholly inside
+// their surfaces, two different surfaces. The result is byte for byte the working bitmaps'.
+bool BlendInPlace(HDC hDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hSrc, int nXSrc,
+                  int nYSrc, int nSrcWidth, int nSrcHeight, DWORD dwOpacity) {
+    platform::SurfacePixels dest, src;
+    if (nWidth <= 0 || nHeight <= 0 || nSrcWidth != nWidth || nSrcHeight != nHeight ||
+        dwOpacity > 255 || !platform::GetSurfacePixels(hDest, &dest) ||
+        !platform::GetSurfacePixels(hSrc, &src) || dest.bits == src.bits ||
+        !Inside(dest, nXDest, nYDest, nWidth, nHeight) ||
+        !Inside(src, nXSrc, nYSrc, nWidth, nHeight))
+        return false;
+    thandel::BlendPixels(src.bits + nYSrc * src.stride + nXSrc * 4, src.stride,
+                         dest.bits + nYDest * dest.stride + nXDest * 4, dest.stride, nWidth,
+                         nHeight, dwOpacity);
+    return true;
+}
+
 } // namespace
 
 CAlphaBlend::~CAlphaBlend() = default;
@@ -40,6 +62,9 @@ int CAlphaBlend::DoAlphaBlend(CDC* pDestDC, int nXDest, int nYDest, int nDestWid
                               DWORD dwOpacity) {
     if (!pDestDC || !pSrcDC)
         return 0;
+    if (BlendInPlace(pDestDC->m_hDC, nXDest, nYDest, nDestWidth, nDestHeight, pSrcDC->m_hDC, nXSrc,
+                     nYSrc, nSrcWidth, nSrcHeight, dwOpacity))
+        return 1;
     Work work;
     for (HBITMAP& bitmap : work.bitmaps) {
         bitmap = Create24BPPDIBSection(pDestDC->m_hDC, nDestWidth, nDestHeight);

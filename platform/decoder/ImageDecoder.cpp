@@ -1,5 +1,7 @@
 #include "decoder/ImageDecoder.h"
 
+#include "core/ImageFormat.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
@@ -101,6 +103,7 @@ QImage DecodeImage(const ImageReadFn& read, int maxWidth, int maxHeight) {
     QBuffer buffer(&*data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    ReadAsItsFormat(reader, *data);
     reader.setAutoTransform(false);
     const QSize limit(maxWidth, maxHeight);
 

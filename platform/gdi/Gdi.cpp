@@ -1,6 +1,7 @@
 #include "gdi/GdiObjects.h"
 
 #include "core/Application.h"
+#include "core/ImageFormat.h"
 #include "windows/WindowState.h"
 
 #include <platform/Device.h>
@@ -237,7 +238,7 @@ HBITMAP LoadBitmapW(HINSTANCE, LPCWSTR lpBitmapName) {
     auto it = Resources().find(id);
     if (it == Resources().end())
         return nullptr;
-    return CreateBitmapFromImage(QImage::fromData(it->second), false);
+    return CreateBitmapFromImage(ImageFromData(it->second), false);
 }
 
 HBITMAP SHLoadDIBitmap(LPCWSTR szFileName) {
@@ -248,13 +249,26 @@ HBITMAP SHLoadDIBitmap(LPCWSTR szFileName) {
     // Arrows and logos are small; a huge file is not a picture this is meant for.
     if (!file.open(QIODevice::ReadOnly) || file.size() > (64 << 20))
         return nullptr;
-    return CreateBitmapFromImage(QImage::fromData(file.readAll()), false);
+    const QByteArray bytes = file.readAll();
+    return CreateBitmapFromImage(ImageFromData(bytes), false);
 }
 
 namespace platform {
 
 void AddBitmapResource(UINT id, const BYTE* bytes, std::size_t size) {
     Resources()[id] = QByteArray(reinterpret_cast<const char*>(bytes), static_cast<int>(size));
+}
+
+bool GetSurfacePixels(HDC hDC, SurfacePixels* pixels) {
+    GdiDc* dc = LookupDc(hDC);
+    if (!pixels || !dc || dc->kind != DcKind::Memory || dc->bitmap == StockBitmap())
+        return false;
+    GdiBitmap* bitmap = LookupBitmap(dc->bitmap);
+    if (!bitmap || bitmap->dib || bitmap->image.isNull())
+        return false;
+    *pixels = SurfacePixels{bitmap->image.bits(), bitmap->image.bytesPerLine(), bitmap->width,
+                            bitmap->height};
+    return true;
 }
 
 bool SaveBitmapImage(HBITMAP hBitmap, const char* hostPath) {

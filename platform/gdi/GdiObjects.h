@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <variant>
 
@@ -35,6 +36,16 @@ struct PixelView {
             p[3] = 0xFF;
     }
 };
+
+// The raster engine's product of each byte of a pixel and a weight of 0 to 255, rounded as it
+// rounds it; what text and pictures blended over a surface are made of.
+inline std::uint32_t ByteMul(std::uint32_t x, std::uint32_t a) {
+    std::uint32_t t = (x & 0xFF00FF) * a;
+    t = ((t + ((t >> 8) & 0xFF00FF) + 0x800080) >> 8) & 0xFF00FF;
+    x = ((x >> 8) & 0xFF00FF) * a;
+    x = (x + ((x >> 8) & 0xFF00FF) + 0x800080) & 0xFF00FF00;
+    return x | t;
+}
 
 // 0x00BBGGRR colour value to the 0x00RRGGBB order of the pixels.
 constexpr DWORD PixelOf(COLORREF c) {

@@ -2,6 +2,7 @@
 #include <platform/Tray.h>
 
 #include "core/Application.h"
+#include "core/ImageFormat.h"
 #include "shell/IconStore.h"
 
 #include <QByteArray>
@@ -27,7 +28,7 @@ HICON LoadImageW(HINSTANCE, LPCWSTR name, UINT type, int cx, int cy, UINT) {
     if (it == IconResources().end())
         return nullptr;
     platform::detail::EnsureApplication();
-    QImage image = QImage::fromData(it->second);
+    QImage image = platform::detail::ImageFromData(it->second);
     if (image.isNull())
         return nullptr;
     // A size of 0 keeps the picture's own.

@@ -40,26 +40,35 @@ bool ThemeExists(const QStringList& folders, const QString& name) {
     return false;
 }
 
-// The theme the user chose for GTK or KDE, else a common one that is installed.
-QString ChooseTheme(const QStringList& folders) {
+QString ConfigHome() {
     QString configHome = Env("XDG_CONFIG_HOME");
-    if (!configHome.startsWith(u'/'))
-        configHome = Env("HOME") + "/.config";
+    return configHome.startsWith(u'/') ? configHome : Env("HOME") + "/.config";
+}
+
+// The theme as a desktop finds it: the user's choice for GTK or KDE, else what the toolkit's
+// own desktop support reports (never its bare "hicolor"), else the first installed of the
+// common themes, the desktop's own first. hicolor and our own icons stand behind any of them.
+QString ChooseTheme(const QStringList& folders, const QString& reported) {
+    const QString config = ConfigHome();
     QStringList chosen;
-    for (const char* file : {"/gtk-4.0/settings.ini", "/gtk-3.0/settings.ini"}) {
-        QSettings gtk(configHome + file, QSettings::IniFormat);
-        chosen << gtk.value("Settings/gtk-icon-theme-name").toString();
-    }
-    QSettings kde(configHome + "/kdeglobals", QSettings::IniFormat);
-    chosen << kde.value("Icons/Theme").toString();
-    chosen << "breeze"
-           << "Adwaita"
+    for (const char* file : {"/gtk-4.0/settings.ini", "/gtk-3.0/settings.ini"})
+        chosen << QSettings(config + file, QSettings::IniFormat)
+                      .value("Settings/gtk-icon-theme-name")
+                      .toString();
+    chosen
+        << QSettings(config + "/kdeglobals", QSettings::IniFormat).value("Icons/Theme").toString();
+    chosen << reported;
+    if (Env("XDG_CURRENT_DESKTOP").contains("KDE", Qt::CaseInsensitive))
+        chosen << "breeze";
+    chosen << "Adwaita"
+           << "breeze"
+           << "Papirus"
            << "gnome"
            << "elementary"
-           << "Papirus"
            << "Tango";
     for (const QString& name : chosen)
-        if (!name.isEmpty() && ThemeExists(folders, name))
+        if (!name.isEmpty() && name.compare("hicolor", Qt::CaseInsensitive) != 0 &&
+            ThemeExists(folders, name))
             return name;
     return "hicolor";
 }
@@ -74,10 +83,8 @@ void EnsureIconTheme() {
         QStringList paths = folders + QIcon::themeSearchPaths();
         paths.removeDuplicates();
         QIcon::setThemeSearchPaths(paths);
-        if (QIcon::fallbackThemeName().isEmpty())
-            QIcon::setFallbackThemeName("hicolor");
-        if (QIcon::themeName().isEmpty())
-            QIcon::setThemeName(ChooseTheme(folders));
+        QIcon::setFallbackThemeName("hicolor");
+        QIcon::setThemeName(ChooseTheme(folders, QIcon::themeName()));
     });
 }
 

@@ -8,6 +8,10 @@
 #include <platform/CDC.h>
 #include <platform/CWnd.h>
 #include <platform/Device.h>
+#include <platform/PreparedText.h>
+
+#include <string>
+#include <unordered_map>
 
 // The rotating group selector: the group names on the right half of a wheel's rim, the
 // current one at the rightmost point on a translucent band, turned one group at a time by
@@ -79,11 +83,18 @@ protected:
     CAlphaBlend m_AlphaBlend;
 
 private:
-    // A group name placed on the rim, cut to fit the wheel.
+    // A group name as the wheel shows it: the whole name's size, which places it, and the
+    // text drawn, cut to fit the wheel; laid out once per name and list load.
+    struct NameLabel {
+        SIZE size;
+        platform::PreparedText text;
+    };
+    // A group name placed on the rim.
     struct Label {
-        CString strText;
+        const NameLabel* pName;
         CRect rc;
     };
+    std::unordered_map<std::u16string, NameLabel> m_names;
 
     bool MakeSurfaces();
     void FreeSurfaces();

@@ -4,9 +4,12 @@
 #include <ostrel/CGetExeIconInfo.h>
 #include <platform/CDC.h>
 #include <platform/CWnd.h>
+#include <platform/PreparedText.h>
 #include <thandel/CAlphaBlend.h>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 // The program column of the main screen: one circular column of rows, each a program's icon
 // and name, with a translucent band across row 1 marking the selected program. Up and down
@@ -64,6 +67,17 @@ protected:
     int m_nPressedRow = -1;
 
 private:
+    // A row's label as DrawIconList places it: the name's measured size, and the text drawn
+    // (the name, or its two lines when it is wider than the room) with its own size.
+    struct RowLabel {
+        SIZE measured;
+        bool bSplit = false;
+        platform::PreparedText text;
+    };
+    // Labels are laid out once per name and list load, and copied in every frame.
+    const RowLabel& LabelOf(const WCHAR* pszName);
+    std::unordered_map<std::u16string, RowLabel> m_labels;
+
     int Count() const;
     void DrawBackground();
     void DrawBand();

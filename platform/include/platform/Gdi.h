@@ -5,6 +5,7 @@
 #include <platform/Types.h>
 #include <platform/platform_export.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -154,6 +155,19 @@ PLATFORM_EXPORT HBITMAP SHLoadDIBitmap(LPCWSTR szFileName);
 namespace platform {
 
 PLATFORM_EXPORT void AddBitmapResource(UINT id, const BYTE* bytes, std::size_t size);
+
+// The pixel memory of a memory surface that holds a bitmap compatible with the display:
+// 32-bit pixels (blue, green, red, then a byte kept at 255), rows from the top, `stride` bytes
+// apart. For code that computes pixels itself; valid while the bitmap stays selected.
+struct SurfacePixels {
+    BYTE* bits = nullptr;
+    std::ptrdiff_t stride = 0;
+    int width = 0;
+    int height = 0;
+};
+// False, leaving `pixels` as it was, for every other surface: windows, the display, DIB
+// sections, a surface without a bitmap of its own.
+PLATFORM_EXPORT bool GetSurfacePixels(HDC hDC, SurfacePixels* pixels);
 
 // Each copy to a window's surface is shown at once as its own frame; with pacing on, frames
 // are spaced at the display's refresh interval. Tests and benchmarks turn pacing off.

@@ -16,6 +16,7 @@ public:
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
+    bool Running() const { return !m_display.empty(); }
     const std::string& Display() const { return m_display; }
 
 private:
