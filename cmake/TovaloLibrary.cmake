@@ -34,12 +34,25 @@ function(tovalo_add_library name)
     if(ARG_COMPILE_OPTIONS)
         target_compile_options(${name} PRIVATE ${ARG_COMPILE_OPTIONS})
     endif()
-    install(TARGETS ${name}
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-    install(FILES ${export_dir}/${name}/${name}_export.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
+    # The libraries lie together in one private folder, found from each other's own folder.
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
+    if(TOVALO_INSTALL_DEVELOPMENT)
+        install(TARGETS ${name} LIBRARY DESTINATION ${TOVALO_LIBDIR})
+        install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/include/
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tovalo)
+        install(FILES ${export_dir}/${name}/${name}_export.h
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tovalo/${name})
+    else()
+        install(TARGETS ${name} LIBRARY DESTINATION ${TOVALO_LIBDIR} NAMELINK_SKIP)
+    endif()
+endfunction()
+
+# tovalo_install_program(<target>)
+# Installs an executable into bin/, its run path pointing at the private library folder.
+function(tovalo_install_program name)
+    set_target_properties(${name} PROPERTIES
+        INSTALL_RPATH "$ORIGIN/../${TOVALO_LIBDIR}" BUILD_WITH_INSTALL_RPATH ON)
+    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 
 # tovalo_add_test(<name> SOURCES ... [LINKS ...])
