@@ -68,3 +68,36 @@ function(tovalo_add_test name)
         DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
 endfunction()
+
+# tovalo_add_fuzz(<name> SOURCES ... [LINKS ...] INPUTS <folder>... [MAX_LEN <bytes>])
+# A fuzz target (LLVMFuzzerTestOneInput) and its test. With libFuzzer (a sanitized clang build)
+# the test fuzzes for TOVALO_FUZZ_SECONDS from the inputs, keeping what it learns in a corpus
+# folder of the build; without it, the test runs every saved input once through a plain driver.
+set(TOVALO_FUZZ_SECONDS 15 CACHE STRING "How long each fuzz test fuzzes in a libFuzzer build")
+file(WRITE ${CMAKE_BINARY_DIR}/fuzz/targets.txt "")
+function(tovalo_add_fuzz name)
+    cmake_parse_arguments(ARG "" "MAX_LEN" "SOURCES;LINKS;INPUTS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(NOT ARG_MAX_LEN)
+        set(ARG_MAX_LEN 8192)
+    endif()
+    if(TOVALO_LIBFUZZER)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+        set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name}/corpus)
+        file(MAKE_DIRECTORY ${corpus})
+        add_test(NAME ${name}
+            COMMAND ${name} -max_total_time=${TOVALO_FUZZ_SECONDS} -max_len=${ARG_MAX_LEN}
+                    -timeout=10 -rss_limit_mb=2048
+                    -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz/${name}/
+                    ${corpus} ${ARG_INPUTS})
+    else()
+        target_link_libraries(${name} PRIVATE fuzzdriver)
+        add_test(NAME ${name} COMMAND ${name} ${ARG_INPUTS})
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
+    # The inputs, for ./scripts/fuzz.
+    string(JOIN " " inputs ${ARG_INPUTS})
+    file(APPEND ${CMAKE_BINARY_DIR}/fuzz/targets.txt "${name} ${ARG_MAX_LEN} ${inputs}\n")
+endfunction()

@@ -446,6 +446,10 @@ LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {
     if (rc != SQLITE_ROW)
         return Fail(rc);
     name = FromUtf8(s.Text(0));
+    // A name that is empty or holds "\" or a NUL names another key as a path (the parent
+    // itself, for one), and so a walk of the tree would not end: no write of ours makes one.
+    if (name.empty() || name.find_first_of(std::u16string_view(u"\\\0", 2)) != std::u16string::npos)
+        return Damage();
     return ERROR_SUCCESS;
 }
 
