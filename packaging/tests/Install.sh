@@ -9,9 +9,8 @@ source=$(cd "$2" && pwd)
 xprobe=${3:-}
 work=$(mktemp -d)
 prefix=$work/prefix
-failures=0
-passed=0
 pids=()
+. "$(dirname "$0")/../../testsupport/shell/checks.sh"
 
 # cmake --install records what it put in place in the build folder: keep the user's record.
 manifest=$build/install_manifest.txt
@@ -24,19 +23,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {
-    # check DESCRIPTION COMMAND...: counts a failure when the command fails.
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
 
 png_size() { # the width and height of a PNG file, as WxH
     local bytes
@@ -110,14 +96,12 @@ if [ -n "$xprobe" ] && command -v Xvfb >/dev/null; then
     display=":$((500 + RANDOM % 400))"
     Xvfb "$display" -screen 0 240x320x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids+=($!)
-    for _ in $(seq 100); do DISPLAY=$display "$xprobe" count Tovalo >/dev/null 2>&1 && break; sleep 0.1; done
+    wait_for 10 env DISPLAY="$display" "$xprobe" count Tovalo >/dev/null 2>&1
     (cd "$work" && env -u QT_QPA_PLATFORM DISPLAY="$display" TOVALO_DEVICE="$user" \
         "$prefix/bin/tovalo" >"$work/x.log" 2>&1) &
     pids+=($!)
-    for _ in $(seq 200); do
-        [ "$(DISPLAY=$display "$xprobe" viewable Tovalo 2>/dev/null)" = 1 ] && break
-        sleep 0.1
-    done
+    viewable() { [ "$(DISPLAY=$display "$xprobe" viewable Tovalo 2>/dev/null)" = 1 ]; }
+    wait_for 20 viewable
     check "the window carries the launcher's icon" \
         test "$(DISPLAY=$display "$xprobe" icons Tovalo 2>/dev/null)" = "48x48 16x16"
     DISPLAY=$display "$xprobe" close Tovalo >/dev/null 2>&1

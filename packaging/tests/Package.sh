@@ -8,21 +8,8 @@ deb=$(realpath "$1")
 build=$(cd "$2" && pwd)
 work=$(mktemp -d)
 root=$work/root
-failures=0
-passed=0
 trap 'rm -rf "$work"' EXIT
-
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/../../testsupport/shell/checks.sh"
 
 contains() { grep -q -- "$2" <<<"$1"; }
 

@@ -19,8 +19,8 @@ export DISPLAY=":$display_number"
 export TOVALO_DEVICE="$work/device"
 export TOVALO_FRAME_PACING=0
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-failures=0
 pids=()
+. "$(dirname "$0")/../../testsupport/shell/checks.sh"
 
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
@@ -28,28 +28,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {
-    # check DESCRIPTION COMMAND...: counts a failure when the command fails.
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
-
-wait_for() {
-    # wait_for SECONDS COMMAND...: until the command succeeds.
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
 
 viewable() { [ "$("$xprobe" viewable Tovalo 2>/dev/null)" = 1 ]; }
 hidden() { [ "$("$xprobe" viewable Tovalo 2>/dev/null)" = 0 ]; }
