@@ -324,6 +324,9 @@ LONG Hive::OpenPath(std::int64_t base, std::span<const std::u16string> parts, bo
         int rc = find.Bind(1, current).Bind(2, Folded(part)).Step();
         if (rc == SQLITE_ROW) {
             current = find.Int(0);
+            // A row with the root's id would make the root its own descendant.
+            if (current == kRootKey)
+                return finish(Damage());
             continue;
         }
         if (rc != SQLITE_DONE)

@@ -219,12 +219,13 @@ INSTANTIATE_TEST_SUITE_P(Samples, RegistryBadRowTest,
                                            "value-type-out-of-range.db", "value-type-negative.db"));
 
 // A key row that no write of ours makes: a name that is empty or holds "\" or a NUL names, as
-// a path, the key's parent or another key, so that a walk of the tree (an export) would never
-// end or would show another key's values. Enumerating it refuses the hive as damaged.
+// a path, the key's parent or another key, and a row with the root's own id makes the root its
+// own descendant, so that a walk of the tree (an export) would never end or would show another
+// key's values. Enumerating or opening it refuses the hive as damaged.
 class RegistryBadKeyNameTest : public RegistryDamageTest,
                                public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(RegistryBadKeyNameTest, NameIsDamageNotAKey) {
+TEST_P(RegistryBadKeyNameTest, RowIsDamageNotAKey) {
     fs::copy_file(kData / "malformed" / GetParam(), Hive());
     const std::string before = ReadFile(Hive());
     Key software(u"Software", false);
@@ -234,6 +235,10 @@ TEST_P(RegistryBadKeyNameTest, NameIsDamageNotAKey) {
         WCHAR name[64];
         DWORD cch = 64;
         status = RegEnumKeyExW(software.Get(), index, name, &cch);
+        HKEY child = nullptr;
+        if (status == ERROR_SUCCESS &&
+            (status = RegOpenKeyExW(software.Get(), name, &child)) == ERROR_SUCCESS)
+            RegCloseKey(child);
     }
     EXPECT_EQ(status, ERROR_BADDB);
     ExpectEveryCallRefused();
@@ -244,4 +249,4 @@ TEST_P(RegistryBadKeyNameTest, NameIsDamageNotAKey) {
 
 INSTANTIATE_TEST_SUITE_P(Samples, RegistryBadKeyNameTest,
                          ::testing::Values("key-name-empty.db", "key-name-backslash.db",
-                                           "key-name-nul.db"));
+                                           "key-name-nul.db", "key-id-of-the-root.db"));
