@@ -19,203 +19,57 @@ using testsupport::WriteFile;
 namespace {
 
 const fs::path kBin = TOVALO_BIN_DIR;
-constexpr const char* kStoreHeader = "[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher";
 
 // What the hive holds before the step.
 enum class Hive { LauncherAndOthers, OthersOnly, Damaged };
-// Which hooks library the step is given.
-enum class Hooks { Launcher, Recording, Missing, NotALibrary, WithoutHooks };
-// What the step must have done to the hive.
-enum class After { Unchanged, StoreRemoved };
 
 struct Case {
     const char* name;
     Hive hive;
-    Hooks hooks;
-    std::vector<std::string> args;
+    const char* command; // "install" or "uninstall", or a wrong use
+    // The hooks library: empty for the launcher's own, "recording", or a file in the device
+    // folder ("missing.so" is none, "damaged.so" is not a library), or "other" for a library
+    // without hooks.
+    const char* hooks;
     const char* stop; // TOVALO_HOOKS_STOP for the recording hooks
     int exit;
     const char* says; // part of what the step prints, on standard output when it succeeds
     const char* calls;
-    After after;
+    bool storeRemoved;
 };
 
 const Case kCases[] = {
-    {"RemovalDeletesTheStoreAndNothingElse",
-     Hive::LauncherAndOthers,
-     Hooks::Launcher,
-     {"uninstall"},
-     "",
-     0,
-     "Removed the launcher's settings",
-     "",
-     After::StoreRemoved},
-    {"RemovalWithoutAStoreChangesNothing",
-     Hive::OthersOnly,
-     Hooks::Launcher,
-     {"uninstall"},
-     "",
-     0,
-     "no launcher settings to remove",
-     "",
-     After::Unchanged},
-    {"InstallingWritesNothing",
-     Hive::LauncherAndOthers,
-     Hooks::Launcher,
-     {"install"},
-     "",
-     0,
-     "Tovalo is ready",
-     "",
-     After::Unchanged},
-    {"InstallCallsItsHooksInOrder",
-     Hive::OthersOnly,
-     Hooks::Recording,
-     {"install"},
-     "",
-     0,
-     "Tovalo is ready",
-     "Install_Init\nInstall_Exit\n",
-     After::Unchanged},
-    {"UninstallCallsItsHooksInOrder",
-     Hive::OthersOnly,
-     Hooks::Recording,
-     {"uninstall"},
-     "",
-     0,
-     "no launcher settings",
-     "Uninstall_Init\nUninstall_Exit\n",
-     After::Unchanged},
-    {"InstallInitStops",
-     Hive::OthersOnly,
-     Hooks::Recording,
-     {"install"},
-     "Install_Init=1",
-     1,
-     "Install_Init stopped the installation (code 1)",
-     "Install_Init\n",
-     After::Unchanged},
-    {"InstallExitStops",
-     Hive::OthersOnly,
-     Hooks::Recording,
-     {"install"},
-     "Install_Exit=7",
-     1,
-     "Install_Exit stopped the installation (code 7)",
-     "Install_Init\nInstall_Exit\n",
-     After::Unchanged},
-    {"UninstallInitStops",
-     Hive::LauncherAndOthers,
-     Hooks::Recording,
-     {"uninstall"},
-     "Uninstall_Init=1",
-     1,
-     "Uninstall_Init stopped the removal (code 1)",
-     "Uninstall_Init\n",
-     After::Unchanged},
-    {"UninstallExitStops",
-     Hive::OthersOnly,
-     Hooks::Recording,
-     {"uninstall"},
-     "Uninstall_Exit=2",
-     1,
-     "Uninstall_Exit stopped the removal (code 2)",
-     "Uninstall_Init\nUninstall_Exit\n",
-     After::Unchanged},
-    {"StoreLeftInPlaceIsReported",
-     Hive::LauncherAndOthers,
-     Hooks::Recording,
-     {"uninstall"},
-     "",
-     1,
-     "could not be removed",
-     "Uninstall_Init\nUninstall_Exit\n",
-     After::Unchanged},
-    {"MissingHooksLibrary",
-     Hive::LauncherAndOthers,
-     Hooks::Missing,
-     {"uninstall"},
-     "",
-     1,
-     "cannot use the setup library",
-     "",
-     After::Unchanged},
-    {"DamagedHooksLibrary",
-     Hive::LauncherAndOthers,
-     Hooks::NotALibrary,
-     {"uninstall"},
-     "",
-     1,
-     "it cannot be loaded",
-     "",
-     After::Unchanged},
-    {"LibraryWithoutTheHooks",
-     Hive::LauncherAndOthers,
-     Hooks::WithoutHooks,
-     {"install"},
-     "",
-     1,
-     "it has no hook Install_Init",
-     "",
-     After::Unchanged},
-    {"DamagedHiveIsLeftAlone",
-     Hive::Damaged,
-     Hooks::Recording,
-     {"uninstall"},
-     "",
-     1,
-     "is damaged",
-     "",
-     After::Unchanged},
-    {"NoCommand",
-     Hive::OthersOnly,
-     Hooks::Launcher,
-     {},
-     "",
-     2,
-     "usage: tovalo-setup",
-     "",
-     After::Unchanged},
-    {"UnknownCommand",
-     Hive::OthersOnly,
-     Hooks::Launcher,
-     {"remove"},
-     "",
-     2,
-     "usage: tovalo-setup",
-     "",
-     After::Unchanged},
-    {"HooksOptionWithoutFile",
-     Hive::OthersOnly,
-     Hooks::Launcher,
-     {"install", "--hooks"},
-     "",
-     2,
-     "usage: tovalo-setup",
-     "",
-     After::Unchanged},
+    {"RemovalDeletesTheStoreAndNothingElse", Hive::LauncherAndOthers, "uninstall", "", "", 0,
+     "Removed the launcher's settings", "", true},
+    {"RemovalWithoutAStoreChangesNothing", Hive::OthersOnly, "uninstall", "", "", 0,
+     "no launcher settings to remove", "", false},
+    {"InstallingWritesNothing", Hive::LauncherAndOthers, "install", "", "", 0, "Tovalo is ready",
+     "", false},
+    {"InstallInitStops", Hive::OthersOnly, "install", "recording", "Install_Init=1", 1,
+     "Install_Init stopped the installation (code 1)", "Install_Init\n", false},
+    {"InstallExitStops", Hive::OthersOnly, "install", "recording", "Install_Exit=7", 1,
+     "Install_Exit stopped the installation (code 7)", "Install_Init\nInstall_Exit\n", false},
+    {"UninstallInitStops", Hive::LauncherAndOthers, "uninstall", "recording", "Uninstall_Init=1", 1,
+     "Uninstall_Init stopped the removal (code 1)", "Uninstall_Init\n", false},
+    {"UninstallExitStops", Hive::OthersOnly, "uninstall", "recording", "Uninstall_Exit=2", 1,
+     "Uninstall_Exit stopped the removal (code 2)", "Uninstall_Init\nUninstall_Exit\n", false},
+    {"StoreLeftInPlaceIsReported", Hive::LauncherAndOthers, "uninstall", "recording", "", 1,
+     "could not be removed", "Uninstall_Init\nUninstall_Exit\n", false},
+    {"MissingHooksLibrary", Hive::LauncherAndOthers, "uninstall", "missing.so", "", 1,
+     "there is no file", "", false},
+    {"DamagedHooksLibrary", Hive::LauncherAndOthers, "uninstall", "damaged.so", "", 1,
+     "it cannot be loaded", "", false},
+    {"LibraryWithoutTheHooks", Hive::LauncherAndOthers, "install", "other", "", 1,
+     "it has no hook Install_Init", "", false},
+    {"DamagedHiveIsLeftAlone", Hive::Damaged, "uninstall", "recording", "", 1, "is damaged", "",
+     false},
+    {"UnknownCommand", Hive::OthersOnly, "remove", "", "", 2, "usage: tovalo-setup", "", false},
+    {"HooksOptionWithoutFile", Hive::OthersOnly, "install --hooks", "", "", 2,
+     "usage: tovalo-setup", "", false},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
-}
-
-// The export's blocks of keys outside the launcher's store, in order.
-std::string WithoutStore(const std::string& exported) {
-    std::istringstream in(exported);
-    std::string line;
-    std::string out;
-    bool inStore = false;
-    while (std::getline(in, line)) {
-        if (line.starts_with("[")) {
-            const std::string_view rest = std::string_view(line).substr(
-                std::min(line.size(), std::string_view(kStoreHeader).size()));
-            inStore = line.starts_with(kStoreHeader) && (rest == "]" || rest.starts_with("\\"));
-        }
-        if (!inStore)
-            out += line + "\n";
-    }
-    return out;
 }
 
 class SetupToolTest : public testsupport::DeviceFolderTest,
@@ -246,22 +100,14 @@ protected:
         platform::CloseRegistry();
     }
 
-    std::string HooksFile(Hooks hooks) {
-        switch (hooks) {
-        case Hooks::Launcher:
-            return "";
-        case Hooks::Recording:
+    std::string HooksFile(const std::string& hooks) {
+        if (hooks == "recording")
             return RECORDING_HOOKS;
-        case Hooks::Missing:
-            return (Device() / "no-such-hooks.so").string();
-        case Hooks::NotALibrary:
-            WriteFile(Device() / "damaged.so", "\x7F"
-                                               "ELF but not one");
-            return (Device() / "damaged.so").string();
-        case Hooks::WithoutHooks:
+        if (hooks == "other")
             return OTHER_LIBRARY;
-        }
-        return "";
+        WriteFile(Device() / "damaged.so", "\x7F"
+                                           "ELF but not one");
+        return hooks.empty() ? "" : (Device() / hooks).string();
     }
 };
 
@@ -273,7 +119,10 @@ TEST_P(SetupToolTest, Step) {
     const std::string before = c.hive == Hive::Damaged ? "" : Export();
     WriteFile(Device() / "Windows" / "user-file.txt", "the user's own");
 
-    std::vector<std::string> args = c.args;
+    std::vector<std::string> args;
+    std::istringstream words(c.command);
+    for (std::string word; words >> word;)
+        args.push_back(word);
     if (const std::string hooks = HooksFile(c.hooks); !hooks.empty())
         args.insert(args.end(), {"--hooks", hooks});
     const ProgramResult result = RunProgram(
@@ -292,14 +141,16 @@ TEST_P(SetupToolTest, Step) {
         return;
     }
     const std::string after = Export();
-    if (c.after == After::Unchanged) {
+    if (!c.storeRemoved) {
         EXPECT_EQ(after, before);
         return;
     }
-    EXPECT_NE(before.find(kStoreHeader), std::string::npos);
-    EXPECT_EQ(after.find(kStoreHeader), std::string::npos);
-    EXPECT_EQ(after, WithoutStore(before));
-    EXPECT_NE(after.find("[HKEY_CURRENT_USER\\Software\\NorviSoft]"), std::string::npos);
+    // What is left is what a hive that never held the launcher's store holds.
+    EXPECT_NE(after, before);
+    for (const char* file : {"registry.db", "registry.db-wal", "registry.db-shm"})
+        fs::remove(Device() / file);
+    MakeHive(Hive::OthersOnly);
+    EXPECT_EQ(after, Export());
 }
 
 INSTANTIATE_TEST_SUITE_P(Setup, SetupToolTest, ::testing::ValuesIn(kCases),
