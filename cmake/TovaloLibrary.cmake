@@ -34,12 +34,25 @@ function(tovalo_add_library name)
     if(ARG_COMPILE_OPTIONS)
         target_compile_options(${name} PRIVATE ${ARG_COMPILE_OPTIONS})
     endif()
-    install(TARGETS ${name}
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-    install(FILES ${export_dir}/${name}/${name}_export.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
+    # The libraries lie together in one private folder, found from each other's own folder.
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN" BUILD_WITH_INSTALL_RPATH ON)
+    if(TOVALO_INSTALL_DEVELOPMENT)
+        install(TARGETS ${name} LIBRARY DESTINATION ${TOVALO_LIBDIR})
+        install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/include/
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tovalo)
+        install(FILES ${export_dir}/${name}/${name}_export.h
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tovalo/${name})
+    else()
+        install(TARGETS ${name} LIBRARY DESTINATION ${TOVALO_LIBDIR} NAMELINK_SKIP)
+    endif()
+endfunction()
+
+# tovalo_install_program(<target>)
+# Installs an executable into bin/, its run path pointing at the private library folder.
+function(tovalo_install_program name)
+    set_target_properties(${name} PROPERTIES
+        INSTALL_RPATH "$ORIGIN/../${TOVALO_LIBDIR}" BUILD_WITH_INSTALL_RPATH ON)
+    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 
 # tovalo_add_test(<name> SOURCES ... [LINKS ...])
@@ -54,4 +67,37 @@ function(tovalo_add_test name)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
+endfunction()
+
+# tovalo_add_fuzz(<name> SOURCES ... [LINKS ...] INPUTS <folder>... [MAX_LEN <bytes>])
+# A fuzz target (LLVMFuzzerTestOneInput) and its test. With libFuzzer (a sanitized clang build)
+# the test fuzzes for TOVALO_FUZZ_SECONDS from the inputs, keeping what it learns in a corpus
+# folder of the build; without it, the test runs every saved input once through a plain driver.
+set(TOVALO_FUZZ_SECONDS 15 CACHE STRING "How long each fuzz test fuzzes in a libFuzzer build")
+file(WRITE ${CMAKE_BINARY_DIR}/fuzz/targets.txt "")
+function(tovalo_add_fuzz name)
+    cmake_parse_arguments(ARG "" "MAX_LEN" "SOURCES;LINKS;INPUTS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(NOT ARG_MAX_LEN)
+        set(ARG_MAX_LEN 8192)
+    endif()
+    if(TOVALO_LIBFUZZER)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+        set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name}/corpus)
+        file(MAKE_DIRECTORY ${corpus})
+        add_test(NAME ${name}
+            COMMAND ${name} -max_total_time=${TOVALO_FUZZ_SECONDS} -max_len=${ARG_MAX_LEN}
+                    -timeout=10 -rss_limit_mb=2048
+                    -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz/${name}/
+                    ${corpus} ${ARG_INPUTS})
+    else()
+        target_link_libraries(${name} PRIVATE fuzzdriver)
+        add_test(NAME ${name} COMMAND ${name} ${ARG_INPUTS})
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
+    # The inputs, for ./scripts/fuzz.
+    string(JOIN " " inputs ${ARG_INPUTS})
+    file(APPEND ${CMAKE_BINARY_DIR}/fuzz/targets.txt "${name} ${ARG_MAX_LEN} ${inputs}\n")
 endfunction()

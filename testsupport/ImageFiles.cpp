@@ -30,4 +30,16 @@ std::string MakeBmp(std::uint32_t width, std::uint32_t height, std::uint16_t bit
     return out + pixels;
 }
 
+std::string MakeSolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
+    std::string row;
+    for (std::uint32_t x = 0; x < width; ++x)
+        row += {static_cast<char>(rgb & 0xFF), static_cast<char>(rgb >> 8 & 0xFF),
+                static_cast<char>(rgb >> 16 & 0xFF)};
+    row.resize((row.size() + 3) / 4 * 4, '\0');
+    std::string pixels;
+    for (std::uint32_t y = 0; y < height; ++y)
+        pixels += row;
+    return MakeBmp(width, height, 24, static_cast<std::uint32_t>(pixels.size()), pixels);
+}
+
 } // namespace testsupport

@@ -15,7 +15,6 @@ work=$(mktemp -d)
 export TOVALO_DEVICE="$work/device"
 export TOVALO_FRAME_PACING=0
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-failures=0
 pids=()
 logs=()
 
@@ -26,27 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {
-    # check DESCRIPTION COMMAND...: counts a failure when the command fails.
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
-
-wait_for() {
-    # wait_for SECONDS COMMAND...: until the command succeeds.
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/shell/checks.sh"
 
 start_x() {
     # start_x WIDTHxHEIGHT: an X server of that size on a display of its own.

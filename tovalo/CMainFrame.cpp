@@ -43,6 +43,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     m_TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
     m_TrayIcon.hIcon = LoadImageW(nullptr, MAKEINTRESOURCE(IDR_MAINFRAME), IMAGE_ICON, 16, 16, 0);
     Shell_NotifyIcon(NIM_ADD, &m_TrayIcon);
+    m_hIcon = LoadImageW(nullptr, MAKEINTRESOURCE(IDR_MAINFRAME), IMAGE_ICON, 48, 48, 0);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_TrayIcon.hIcon, FALSE);
     return 0;
 }
 
@@ -62,8 +65,12 @@ void CMainFrame::OnDestroy() {
     NOTIFYICONDATA remove = m_TrayIcon;
     remove.uFlags = 0;
     Shell_NotifyIcon(NIM_DELETE, &remove);
+    SetIcon(nullptr, TRUE);
+    SetIcon(nullptr, FALSE);
     DestroyIcon(m_TrayIcon.hIcon);
     m_TrayIcon.hIcon = nullptr;
+    DestroyIcon(m_hIcon);
+    m_hIcon = nullptr;
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {

@@ -16,6 +16,8 @@ public:
 
     CMenu m_Menu;
     NOTIFYICONDATA m_TrayIcon;
+    // The launcher's own icon, which desktops show for its window.
+    HICON m_hIcon = nullptr;
     CSettingPSheet* m_pSettingSheet = nullptr;
 
 protected:

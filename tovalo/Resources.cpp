@@ -11,6 +11,7 @@ void RegisterResources() {
     platform::AddBitmapResource(IDB_DEFAULTSKIN, tovalo::res::DefaultSkin,
                                 tovalo::res::DefaultSkinSize);
     platform::AddIconResource(IDR_MAINFRAME, tovalo::res::TrayIcon, tovalo::res::TrayIconSize);
+    platform::AddIconResource(IDR_MAINFRAME, tovalo::res::WindowIcon, tovalo::res::WindowIconSize);
     platform::AddMenuResource(
         IDR_MAINFRAME,
         {MenuItem{0,

@@ -94,12 +94,21 @@ std::optional<std::u16string> DevicePath(const fs::path& hostPath) {
     return result;
 }
 
-std::u16string ModuleDirectory() {
+fs::path ExecutableFolder() {
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe.parent_path();
+}
+
+std::u16string ModuleDirectory() {
+    const fs::path exe = ExecutableFolder();
+    if (exe.empty())
         return u"";
-    auto device = DevicePath(exe.parent_path());
+    std::error_code ec;
+    const fs::path installed = exe.parent_path() / "share" / "tovalo";
+    const bool useInstalled =
+        !fs::is_directory(exe / "Skin", ec) && fs::is_directory(installed / "Skin", ec);
+    auto device = DevicePath(useInstalled ? installed : exe);
     return device ? *device : u"";
 }
 

@@ -18,10 +18,10 @@ constexpr int kPixelSize = 10;
 
 QString LoadFamily() {
     namespace fs = std::filesystem;
-    const fs::path module = platform::HostPath(platform::ModuleDirectory());
+    // Beside the program's own files, where an installation and the build tree put it.
+    const fs::path exe = platform::ExecutableFolder();
     const fs::path candidates[] = {
-        module / ".." / "share" / "tovalo" / "fonts" / "DejaVuSans.ttf",
-        module / "fonts" / "DejaVuSans.ttf",
+        exe / ".." / "share" / "tovalo" / "fonts" / "DejaVuSans.ttf",
         "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
     };
     for (const fs::path& path : candidates) {

@@ -171,6 +171,9 @@ LONG Hive::FindChild(std::int64_t parent, const std::string& folded, std::int64_
     found = rc == SQLITE_ROW;
     if (found) {
         child = find.Int(0);
+        // A row with the root's id would make the root its own descendant.
+        if (child == kRootKey)
+            return Damage();
         if (Cached())
             m_cache.AddChild(parent, folded, child);
         return ERROR_SUCCESS;
@@ -380,6 +383,10 @@ LONG Hive::EnumKey(std::int64_t key, DWORD index, std::u16string& name) {
     if (rc != SQLITE_ROW)
         return Fail(rc);
     name = FromUtf8(stored);
+    // A name that is empty or holds "\" or a NUL names another key as a path (the parent
+    // itself, for one), and so a walk of the tree would not end: no write of ours makes one.
+    if (name.empty() || name.find_first_of(std::u16string_view(u"\\\0", 2)) != std::u16string::npos)
+        return Damage();
     return ERROR_SUCCESS;
 }
 

@@ -9,12 +9,41 @@
 #include <QImage>
 
 #include <map>
+#include <vector>
 
 namespace {
 
-std::map<UINT, QByteArray>& IconResources() {
-    static std::map<UINT, QByteArray> resources;
+// Each icon resource holds its picture in one or more sizes, as an icon file does.
+std::map<UINT, std::vector<QByteArray>>& IconResources() {
+    static std::map<UINT, std::vector<QByteArray>> resources;
     return resources;
+}
+
+bool Covers(const QImage& image, QSize size) {
+    return image.width() >= size.width() && image.height() >= size.height();
+}
+
+// The picture made for the size asked, else the smallest larger one, else the largest; for
+// no size, the first.
+QImage Nearest(const std::vector<QByteArray>& pictures, int cx, int cy) {
+    QImage best;
+    for (const QByteArray& picture : pictures) {
+        QImage image = platform::detail::ImageFromData(picture);
+        if (image.isNull())
+            continue;
+        if (!cx && !cy)
+            return image;
+        const QSize size(cx ? cx : image.width(), cy ? cy : image.height());
+        const bool covers = Covers(image, size);
+        bool better = best.isNull() || covers != Covers(best, size);
+        if (!better)
+            better = covers ? image.width() < best.width() : image.width() > best.width();
+        else if (!best.isNull())
+            better = covers;
+        if (better)
+            best = std::move(image);
+    }
+    return best;
 }
 
 } // namespace
@@ -28,7 +57,7 @@ HICON LoadImageW(HINSTANCE, LPCWSTR name, UINT type, int cx, int cy, UINT) {
     if (it == IconResources().end())
         return nullptr;
     platform::detail::EnsureApplication();
-    QImage image = platform::detail::ImageFromData(it->second);
+    QImage image = Nearest(it->second, cx, cy);
     if (image.isNull())
         return nullptr;
     // A size of 0 keeps the picture's own.
@@ -42,8 +71,8 @@ HICON LoadImageW(HINSTANCE, LPCWSTR name, UINT type, int cx, int cy, UINT) {
 namespace platform {
 
 void AddIconResource(UINT id, const BYTE* bytes, std::size_t size) {
-    IconResources()[id] =
-        QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+    IconResources()[id].emplace_back(reinterpret_cast<const char*>(bytes),
+                                     static_cast<qsizetype>(size));
 }
 
 } // namespace platform

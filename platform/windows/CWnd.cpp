@@ -3,11 +3,14 @@
 #include "core/Application.h"
 #include "core/Text.h"
 #include "shell-ui/InstanceChannel.h"
+#include "shell/IconStore.h"
 #include "windows/WindowState.h"
 #include "windows/X11Window.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QIcon>
+#include <QPixmap>
 
 #include <unordered_map>
 #include <vector>
@@ -206,6 +209,24 @@ void CWnd::SetWindowText(LPCWSTR text) {
     m_state->text = text ? text : u"";
     if (m_state->widget && !m_state->parent)
         m_state->widget->setWindowTitle(QString::fromStdU16String(m_state->text.str()));
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
+    HICON& slot = bBigIcon ? m_state->bigIcon : m_state->smallIcon;
+    HICON previous = slot;
+    slot = hIcon;
+    if (m_state->widget && !m_state->parent) {
+        QIcon icon;
+        for (HICON each : {m_state->bigIcon, m_state->smallIcon})
+            if (const QImage* image = each ? platform::detail::IconImage(each) : nullptr)
+                icon.addPixmap(QPixmap::fromImage(*image));
+        m_state->widget->setWindowIcon(icon);
+    }
+    return previous;
+}
+
+HICON CWnd::GetIcon(BOOL bBigIcon) const {
+    return bBigIcon ? m_state->bigIcon : m_state->smallIcon;
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -21,6 +21,8 @@ struct PLATFORM_EXPORT WindowState {
     std::vector<HWND> children;
     UINT id = 0;
     CString text;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
     QPointer<WindowWidget> widget;
     // What the window shows; copies to its screen surface land here.
     QImage screen;
@@ -39,8 +41,9 @@ struct PLATFORM_EXPORT WindowState {
 };
 
 // The Qt widget behind a window: it turns window-system events into messages and shows the
-// window's screen image.
-class WindowWidget : public QWidget {
+// window's screen image. Exported for its type information, which code outside the library
+// that checks dynamic types needs.
+class PLATFORM_EXPORT WindowWidget : public QWidget {
 public:
     WindowWidget(HWND hWnd, QWidget* parent);
     void Forget() { m_hWnd = nullptr; }

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the launcher's artwork: the selector arrows, the logo, the built-in skin and the icons.
+"""Draws the launcher's artwork: the selector arrows, the logo, the built-in skin and the icons
+(16, 32 and 48 pixels, and a scalable one).
 
 Every picture is computed from code alone (no random numbers, no outside images), so running
 the script again gives the same bytes. The build does not run it; its output is committed.
@@ -526,6 +527,50 @@ def draw_icon(size):
     return canvas.rows()
 
 
+def icon_svg():
+    """The launcher's icon as a scalable picture: the same disc, spokes, rim and hub as
+    draw_icon(32), on a 32-unit square."""
+    c, outer, rim, hub = 16.0, 15.0, 2.0, 4.2
+
+    def rgb(colour):
+        return "#%02x%02x%02x" % to_bytes(colour)
+
+    spokes = []
+    for k in range(6):
+        angle = k * 2 * math.pi / 6
+        x, y = c + (outer - rim) * math.cos(angle), c + (outer - rim) * math.sin(angle)
+        spokes.append('<line x1="%g" y1="%g" x2="%.3f" y2="%.3f"/>' % (c, c, x, y))
+    lines = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">',
+        '<defs>',
+        '<linearGradient id="disc" x1="0" y1="%g" x2="0" y2="%g" gradientUnits="userSpaceOnUse">'
+        % (c - outer, c + outer),
+        '<stop offset="0" stop-color="%s"/><stop offset="1" stop-color="%s"/>'
+        % (rgb(ICON_DISC_TOP), rgb(ICON_DISC_BOTTOM)),
+        '</linearGradient>',
+        '<radialGradient id="gloss" cx="%g" cy="%g" r="%g" gradientUnits="userSpaceOnUse">'
+        % (c - outer * 0.35, c - outer * 0.45, outer * 0.75),
+        '<stop offset="0" stop-color="#ffffff" stop-opacity="0.35"/>'
+        '<stop offset="1" stop-color="#ffffff" stop-opacity="0"/>',
+        '</radialGradient>',
+        '</defs>',
+        '<circle cx="%g" cy="%g" r="%g" fill="url(#disc)"/>' % (c, c, outer),
+        '<circle cx="%g" cy="%g" r="%g" fill="url(#gloss)"/>' % (c, c, outer),
+        '<g stroke="%s" stroke-opacity="0.85" stroke-width="1.9" stroke-linecap="round">'
+        % rgb(ICON_SPOKE),
+    ] + spokes + [
+        '</g>',
+        '<circle cx="%g" cy="%g" r="%g" fill="none" stroke="%s" stroke-width="%g"/>'
+        % (c, c, outer - rim / 2, rgb(ICON_RIM), rim),
+        '<circle cx="%g" cy="%g" r="%g" fill="%s"/>' % (c, c, hub + 1.0, rgb(ICON_RIM)),
+        '<circle cx="%g" cy="%g" r="%g" fill="%s"/>' % (c, c, hub, rgb(ICON_HUB)),
+        '<circle cx="%.3f" cy="%.3f" r="%.3f" fill="#ffe6c8" fill-opacity="0.8"/>'
+        % (c - hub * 0.35, c - hub * 0.35, hub * 0.35),
+        '</svg>',
+    ]
+    return ("\n".join(lines) + "\n").encode()
+
+
 # ---------------------------------------------------------------------------------------------
 # Preview: enlarged pictures and the main screen put together
 
@@ -636,6 +681,9 @@ def main():
     write(os.path.join(args.out, "tovalo", "res", "DefaultSkin.bmp"), bmp24(skin))
     write(os.path.join(args.out, "tovalo", "res", "Tovalo.png"), png_rgba(icon32))
     write(os.path.join(args.out, "tovalo", "res", "Tovalo16.png"), png_rgba(icon16))
+    # The launcher's icon for desktops: the window's and the icon theme's sizes.
+    write(os.path.join(args.out, "tovalo", "res", "Tovalo48.png"), png_rgba(draw_icon(48)))
+    write(os.path.join(args.out, "tovalo", "res", "tovalo.svg"), icon_svg())
 
     if args.preview:
         p = args.preview

@@ -108,6 +108,20 @@ bool RegFileParser::Decode(std::string_view bytes, std::u16string& text) {
         for (std::size_t i = 0; i < text.size(); ++i)
             text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                             (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        // Half a character would be stored as another one: the registry keeps valid text.
+        auto isHigh = [](char16_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+        auto isLow = [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+        int line = 1;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == u'\n')
+                ++line;
+            if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
+                ++i;
+            else if (isHigh(text[i]) || isLow(text[i])) {
+                m_line = line;
+                return Fail("the UTF-16 text holds half a character (an unpaired surrogate)");
+            }
+        }
         return true;
     }
     if (StartsWith(bytes, "\xFE\xFF"))

@@ -4,6 +4,7 @@
 
 #include <platform/Hotkeys.h>
 #include <platform/Registry.h>
+#include <testsupport/Surface.h>
 
 namespace {
 
@@ -243,6 +244,20 @@ TEST_F(LauncherTest, TheWheelAndTheColumnStayOnOneGroup) {
     // A key no group has stops after one full turn.
     View().SendMessage(0x19B3, 0, 17);
     EXPECT_EQ(View().m_pGroupListWnd->GetCurGroup().PK, 0);
+}
+
+TEST_F(LauncherTest, FrameCarriesTheLaunchersOwnIcon) {
+    Start();
+    ASSERT_NE(Frame().GetIcon(FALSE), nullptr);
+    HICON big = Frame().GetIcon(TRUE);
+    ASSERT_NE(big, nullptr);
+    // Drawn at its own size over black: the orange hub in the middle, clear corners.
+    testsupport::Surface surface(64, 64, RGB(0, 0, 0));
+    surface.dc.DrawIcon(0, 0, big);
+    EXPECT_EQ(surface.dc.GetPixel(24, 24), RGB(252, 148, 54));
+    EXPECT_EQ(surface.dc.GetPixel(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(surface.dc.GetPixel(50, 24), RGB(0, 0, 0)) << "a 48-pixel picture";
+    EXPECT_NE(surface.dc.GetPixel(46, 24), RGB(0, 0, 0));
 }
 
 TEST_F(LauncherTest, ExitReleasesEverythingItMade) {

@@ -43,6 +43,10 @@ public:
     UINT GetDlgCtrlID() const;
     CString GetWindowText() const;
     void SetWindowText(LPCWSTR text);
+    // The icon that desktops show for a top-level window, in its big or small form; returns
+    // the one it replaces. The caller keeps the icon and destroys it after the window.
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+    HICON GetIcon(BOOL bBigIcon) const;
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -29,7 +29,12 @@ PLATFORM_EXPORT std::filesystem::path HostPath(std::u16string_view devicePath);
 // (a name holding "\" or bytes that are not UTF-8).
 PLATFORM_EXPORT std::optional<std::u16string> DevicePath(const std::filesystem::path& hostPath);
 
-// Device path of the folder holding the running executable, without a trailing "\".
+// Host path of the folder holding the running executable.
+PLATFORM_EXPORT std::filesystem::path ExecutableFolder();
+
+// Device path of the program's own folder, the one holding its "Skin" folder, without a
+// trailing "\": the executable's folder, or for an installation laid out by the file-system
+// hierarchy (bin/, share/tovalo/) the share/tovalo folder beside it.
 PLATFORM_EXPORT std::u16string ModuleDirectory();
 
 } // namespace platform

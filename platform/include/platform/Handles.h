@@ -17,6 +17,10 @@ struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HFONT__;
 using HFONT = HFONT__*;
+// An icon owned by whoever obtained it; released with DestroyIcon. A released handle is
+// never drawn.
+struct HICON__;
+using HICON = HICON__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;

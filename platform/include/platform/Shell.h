@@ -1,12 +1,8 @@
 #pragma once
 
+#include <platform/Handles.h>
 #include <platform/Types.h>
 #include <platform/platform_export.h>
-
-// An icon owned by whoever obtained it; released with DestroyIcon. A released handle is
-// never drawn.
-struct HICON__;
-using HICON = HICON__*;
 
 inline constexpr UINT SHGFI_LARGEICON = 0x000;
 inline constexpr UINT SHGFI_SMALLICON = 0x001;

@@ -34,7 +34,8 @@ inline constexpr DWORD SHFS_HIDESIPBUTTON = 0x08;
 PLATFORM_EXPORT BOOL SHFullScreen(HWND hwndRequester, DWORD dwState);
 
 inline constexpr UINT IMAGE_ICON = 1;
-// Icon resources of the program, added at start-up from PNG bytes.
+// Icon resources of the program, added at start-up from PNG bytes. A resource added in several
+// sizes gives the one made for the size asked, else the nearest larger one, scaled to fit.
 PLATFORM_EXPORT HICON LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy,
                                  UINT fuLoad);
 

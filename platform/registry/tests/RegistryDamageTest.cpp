@@ -213,3 +213,36 @@ INSTANTIATE_TEST_SUITE_P(Samples, RegistryBadRowTest,
                          ::testing::Values("value-text-multibyte.db", "value-text-invalid-utf8.db",
                                            "value-text-nul.db", "value-type-text.db",
                                            "value-type-out-of-range.db", "value-type-negative.db"));
+
+// A key row that no write of ours makes: a name that is empty or holds "\" or a NUL names, as
+// a path, the key's parent or another key, and a row with the root's own id makes the root its
+// own descendant, so that a walk of the tree (an export) would never end or would show another
+// key's values. Enumerating or opening it refuses the hive as damaged.
+class RegistryBadKeyNameTest : public RegistryDamageTest,
+                               public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RegistryBadKeyNameTest, RowIsDamageNotAKey) {
+    fs::copy_file(kData / "malformed" / GetParam(), Hive());
+    const std::string before = ReadFile(Hive());
+    Key software(u"Software", false);
+    ASSERT_EQ(software.Status(), ERROR_SUCCESS);
+    LONG status = ERROR_SUCCESS;
+    for (DWORD index = 0; status == ERROR_SUCCESS && index < 4; ++index) {
+        WCHAR name[64];
+        DWORD cch = 64;
+        status = RegEnumKeyExW(software.Get(), index, name, &cch);
+        HKEY child = nullptr;
+        if (status == ERROR_SUCCESS &&
+            (status = RegOpenKeyExW(software.Get(), name, &child)) == ERROR_SUCCESS)
+            RegCloseKey(child);
+    }
+    EXPECT_EQ(status, ERROR_BADDB);
+    ExpectEveryCallRefused();
+    ExpectProblemNamesFiles();
+    platform::CloseRegistry();
+    EXPECT_TRUE(ReadFile(Hive()) == before) << "the damaged file was written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, RegistryBadKeyNameTest,
+                         ::testing::Values("key-name-empty.db", "key-name-backslash.db",
+                                           "key-name-nul.db", "key-id-of-the-root.db"));

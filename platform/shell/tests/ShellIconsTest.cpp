@@ -1,11 +1,14 @@
 #include <platform/Device.h>
 #include <platform/Files.h>
+#include <platform/Gdi.h>
 #include <platform/Shell.h>
+#include <platform/Tray.h>
 
 #include "shell/IconCache.h"
 #include "shell/SystemImageList.h"
 
 #include <testsupport/DeviceFolder.h>
+#include <testsupport/ImageFiles.h>
 
 #include <gtest/gtest.h>
 
@@ -323,6 +326,30 @@ TEST_F(ShellIcons, MalformedEntriesAndShortcutsStillGetIcons) {
             EXPECT_EQ(icon.width(), flags == 0x300u ? 32 : 16);
             DestroyIcon(info.hIcon);
         }
+    }
+}
+
+// An icon resource made in 16 (red) and 48 (green) pixels, as the program's own is.
+TEST(IconResources, EachSizeAskedTakesThePictureMadeForItOrTheNearestLarger) {
+    struct Row {
+        int asked;
+        int side;
+        QRgb colour;
+    };
+    constexpr UINT kId = 901;
+    for (auto [side, colour] : {std::pair{16u, kRed}, std::pair{48u, kGreen}}) {
+        const std::string bytes = testsupport::MakeSolidBmp(side, side, colour & 0xFFFFFF);
+        platform::AddIconResource(kId, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+    }
+    const Row rows[] = {{16, 16, kRed}, {48, 48, kGreen}, {24, 24, kGreen},
+                        {8, 8, kRed},   {64, 64, kGreen}, {0, 16, kRed}};
+    for (const Row& row : rows) {
+        HICON icon = LoadImageW(nullptr, MAKEINTRESOURCE(kId), IMAGE_ICON, row.asked, row.asked, 0);
+        ASSERT_NE(icon, nullptr) << row.asked;
+        const QImage picture = IconPicture(icon);
+        EXPECT_EQ(picture.width(), row.side) << row.asked;
+        EXPECT_EQ(picture.pixel(row.side / 2, row.side / 2), row.colour) << row.asked;
+        DestroyIcon(icon);
     }
 }
 

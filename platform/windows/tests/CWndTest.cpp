@@ -1,9 +1,14 @@
 #include <platform/CWnd.h>
+#include <platform/Gdi.h>
+#include <platform/Tray.h>
 
 #include "framework/tests/FrameworkTestSupport.h"
 #include "windows/WindowState.h"
 
+#include <testsupport/ImageFiles.h>
+
 #include <QApplication>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -166,6 +171,36 @@ TEST_F(Windows, PostedMessagesPassTheFiltersOfTheirWindows) {
     EXPECT_TRUE(IsWindow(top.GetSafeHwnd())) << "the rewritten close request closes nothing";
     top.SendMessage(WM_CLOSE);
     EXPECT_FALSE(IsWindow(top.GetSafeHwnd())) << "a sent close request closes by default";
+}
+
+TEST_F(Windows, TopLevelWindowCarriesItsBigAndSmallIcons) {
+    constexpr UINT kId = 902;
+    for (auto [side, rgb] : {std::pair{48u, 0x00FF00u}, std::pair{16u, 0xFF0000u}}) {
+        const std::string bytes = testsupport::MakeSolidBmp(side, side, rgb);
+        platform::AddIconResource(kId, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+    }
+    HICON big = LoadImageW(nullptr, MAKEINTRESOURCE(kId), IMAGE_ICON, 48, 48, 0);
+    HICON small = LoadImageW(nullptr, MAKEINTRESOURCE(kId), IMAGE_ICON, 16, 16, 0);
+    Recorder top("top");
+    ASSERT_TRUE(top.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0));
+    EXPECT_EQ(top.SetIcon(big, TRUE), nullptr);
+    EXPECT_EQ(top.SetIcon(small, FALSE), nullptr);
+    EXPECT_EQ(top.GetIcon(TRUE), big);
+    EXPECT_EQ(top.GetIcon(FALSE), small);
+
+    const QIcon shown = platform::detail::WindowState::Of(top.GetSafeHwnd())->widget->windowIcon();
+    EXPECT_EQ(shown.availableSizes(), (QList<QSize>{{48, 48}, {16, 16}}));
+    EXPECT_EQ(shown.pixmap(48, 48).toImage().pixel(24, 24), 0xFF00FF00);
+    EXPECT_EQ(shown.pixmap(16, 16).toImage().pixel(8, 8), 0xFFFF0000);
+
+    EXPECT_EQ(top.SetIcon(nullptr, TRUE), big);
+    EXPECT_EQ(top.SetIcon(nullptr, FALSE), small);
+    EXPECT_TRUE(platform::detail::WindowState::Of(top.GetSafeHwnd())
+                    ->widget->windowIcon()
+                    .availableSizes()
+                    .isEmpty());
+    DestroyIcon(big);
+    DestroyIcon(small);
 }
 
 TEST_F(Windows, TopLevelWindowsAreFoundByTitle) {

@@ -12,6 +12,8 @@
 //   xprobe rect TITLE           print the window's X Y W H on the screen
 //   xprobe frame TITLE          the same with the window manager's decoration around it
 //   xprobe wm                   print 1 when a window manager runs, else 0
+//   xprobe icons TITLE          print the sizes of the window's icons (WxH ...), as a task bar
+//                               reads them
 // Qt first: Xlib's macros (Status, None, ...) break Qt's headers.
 #include <QImage>
 
@@ -81,9 +83,31 @@ void PrintRect(Display* display, Window w, bool decorated) {
                 a.height + top + bottom);
 }
 
+// _NET_WM_ICON holds width, height and that many pixels, for each icon in turn.
+int PrintIconSizes(Display* display, Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
+                           False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
+        return 1;
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    std::string sizes;
+    for (unsigned long i = 0; data && format == 32 && i + 1 < count;) {
+        const unsigned long width = values[i], height = values[i + 1];
+        sizes += (sizes.empty() ? "" : " ") + std::to_string(width) + "x" + std::to_string(height);
+        i += 2 + width * height;
+    }
+    if (data)
+        XFree(data);
+    std::printf("%s\n", sizes.c_str());
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: xprobe grab FILE | pixel X Y | dark|hash X Y W H | wm |\n"
-                         "       count|viewable|close|focus|rect|frame TITLE\n");
+                         "       count|viewable|close|focus|rect|frame|icons TITLE\n");
     return 2;
 }
 
@@ -156,6 +180,8 @@ int main(int argc, char** argv) {
             std::printf("%d\n", viewable ? 1 : 0);
         } else if ((command == "rect" || command == "frame") && !windows.empty()) {
             PrintRect(display, windows.front(), command == "frame");
+        } else if (command == "icons") {
+            result = windows.empty() ? 1 : PrintIconSizes(display, windows.front());
         } else if (command == "close" || command == "focus") {
             if (windows.empty())
                 result = 1;

@@ -15,4 +15,7 @@ std::string MakeBmp(std::uint32_t width, std::uint32_t height, std::uint16_t bit
                     std::uint32_t imageSize, const std::string& pixels,
                     std::uint32_t dataOffset = 54);
 
+// A 24-bit BMP file of one colour (0xRRGGBB).
+std::string MakeSolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb);
+
 } // namespace testsupport

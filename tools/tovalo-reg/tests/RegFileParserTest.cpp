@@ -127,6 +127,7 @@ const std::vector<std::pair<const char*, int>> kMalformed = {
     {"no-equals.reg", 4},
     {"unknown-data.reg", 4},
     {"odd-utf16.reg", 0},
+    {"unpaired-surrogate-utf16.reg", 4},
     {"utf16-big-endian.reg", 0},
     {"not-utf8.reg", 0},
 };

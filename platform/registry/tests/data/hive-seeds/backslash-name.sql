@@ -1,0 +1,1 @@
+INSERT INTO keys(parent,name,folded) VALUES(1,'a\b','a\b');

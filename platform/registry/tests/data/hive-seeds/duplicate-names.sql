@@ -1,0 +1,1 @@
+DROP INDEX keys_by_name; CREATE INDEX keys_by_name ON keys(parent); INSERT INTO keys(parent,name,folded) SELECT parent,name,folded FROM keys;

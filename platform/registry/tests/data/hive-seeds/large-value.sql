@@ -1,0 +1,1 @@
+INSERT INTO vals(key,name,folded,type,data) VALUES(1,'big','big',3,zeroblob(1000000));

@@ -1,0 +1,1 @@
+INSERT INTO keys(parent,name,folded) VALUES(0, printf('%.300c','k'), printf('%.300c','k')); INSERT INTO vals(key,name,folded,type,data) VALUES(1, printf('%.400c','n'), printf('%.400c','n'), 1, x'4100');

@@ -1,0 +1,1 @@
+INSERT INTO keys(parent,name,folded) VALUES(1, char(0x10FFFF)||CAST(x'FF00' AS TEXT), 'q'); INSERT INTO vals(key,name,folded,type,data) VALUES(2, CAST(x'C3' AS TEXT), 'v', 1, x'410042');

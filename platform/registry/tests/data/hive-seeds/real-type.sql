@@ -1,0 +1,1 @@
+UPDATE vals SET type = 1.5; UPDATE keys SET name = 3 WHERE id = 2;

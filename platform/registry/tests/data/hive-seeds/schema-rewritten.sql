@@ -1,0 +1,1 @@
+PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql=replace(sql,'BLOB','TEXT') WHERE name='vals';

@@ -1,0 +1,1 @@
+UPDATE keys SET parent = id WHERE id > 2;

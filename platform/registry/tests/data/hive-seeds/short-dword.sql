@@ -1,0 +1,1 @@
+UPDATE vals SET type = 4, data = x'01';

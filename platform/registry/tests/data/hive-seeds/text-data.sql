@@ -1,0 +1,1 @@
+UPDATE vals SET data = CAST(data AS TEXT);

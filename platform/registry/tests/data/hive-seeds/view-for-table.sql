@@ -1,0 +1,1 @@
+DROP TABLE vals; CREATE VIEW vals(id,key,name,folded,type,data) AS SELECT 1,1,'x','x',1,x'41'; CREATE TABLE vals_by_name(x);
