@@ -70,7 +70,9 @@ protected:
         std::vector<int> rows;
         for (int r = 0; r < static_cast<int>(nRows); ++r) {
             int i = 0, n = m_list.m_List.GetCount();
-            while (i < n && ProgramColor(i) != At(*m_wnd, 16, r * 40 + 11))
+            // An icon fills lines 3 to 34 of its row.
+            while (i < n && (ProgramColor(i) != At(*m_wnd, 16, r * 40 + 3) ||
+                             ProgramColor(i) != At(*m_wnd, 16, r * 40 + 34)))
                 ++i;
             rows.push_back(i < n ? i : -1);
         }
@@ -86,20 +88,27 @@ protected:
     std::unique_ptr<IconList> m_wnd;
 };
 
+// Keys into another group tell the parent: 1 after the up key, 0 after the down key, with
+// the new group's slot.
 TEST_F(IconListTest, RowsFollowTheKeysRoundTheColumn) {
     struct Row {
-        int nPrograms;
+        std::vector<int> groups;
         std::string keys;
         std::vector<int> rows;
-    } table[] = {{3, "", {2, 0, 1}},         {10, "", {9, 0, 1, 2, 3, 4, 5}},
-                 {3, "D", {0, 1, 2}},        {3, "DUU", {1, 2, 0}},
-                 {5, "DU", {4, 0, 1, 2, 3}}, {5, "UUU", {1, 2, 3, 4, 0}}};
+        std::vector<Notice> notices;
+    } table[] = {{{0, 0, 0}, "", {2, 0, 1}},
+                 {std::vector<int>(10, 0), "", {9, 0, 1, 2, 3, 4, 5}},
+                 {{0, 0, 0}, "D", {0, 1, 2}},
+                 {{0, 0, 0}, "DUU", {1, 2, 0}},
+                 {{0, 0, 0, 0, 0}, "DU", {4, 0, 1, 2, 3}},
+                 {{0, 0, 0, 0, 0}, "UUU", {1, 2, 3, 4, 0}},
+                 {{0, 0, 3, 3}, "DDU", {0, 1, 2, 3}, {{0x19B3, 0, 3}, {0x19B3, 1, 0}}}};
     for (const Row& row : table) {
-        Build(std::vector<int>(row.nPrograms, 0));
+        Build(row.groups);
         Keys(row.keys);
         EXPECT_EQ(Rows(row.rows.size()), row.rows)
-            << row.nPrograms << " programs, keys " << row.keys;
-        EXPECT_TRUE(m_parent.m_notices.empty());
+            << row.groups.size() << " programs, " << row.keys;
+        EXPECT_EQ(m_parent.m_notices, row.notices) << row.keys;
     }
 }
 
@@ -124,12 +133,6 @@ TEST_F(IconListTest, ADashedLineMarksTheTopOfEachNewGroup) {
     EXPECT_TRUE(Dark(Shown(0, 120)));
     EXPECT_FALSE(Dark(Shown(0, 80)));
     EXPECT_FALSE(Dark(Shown(0, 0))) << "never a line on top of row 0";
-}
-
-TEST_F(IconListTest, AScrollIntoAnotherGroupTellsTheParent) {
-    Build({0, 0, 3, 3});
-    Keys("DDU");
-    EXPECT_EQ(m_parent.m_notices, (std::vector<Notice>{{0x19B3, 0, 3}, {0x19B3, 1, 0}}));
 }
 
 TEST_F(IconListTest, AKeyScrollShowsThreeFramesOfTheListArea) {
@@ -185,7 +188,7 @@ TEST_F(IconListTest, MoveNextGroupPutsTheGroupsFirstProgramInRowOne) {
     EXPECT_TRUE(m_parent.m_notices.empty());
 }
 
-TEST_F(IconListTest, AnEmptyListShowsTheSkinAndIgnoresInput) {
+TEST_F(IconListTest, AnEmptyListShowsTheSkinAndIgnoresInputAndNoRoomIsRefused) {
     Build({});
     EXPECT_EQ(Shown(116, 60), SkinColor(238, 67));
     const int before = Copies();
@@ -196,6 +199,10 @@ TEST_F(IconListTest, AnEmptyListShowsTheSkinAndIgnoresInput) {
     m_wnd->UpdateDrawList(0);
     EXPECT_EQ(Copies(), before);
     EXPECT_TRUE(m_started.empty());
+    IconList narrow(40, 7, 1);
+    narrow.SetListPtr(&m_list);
+    EXPECT_FALSE(
+        narrow.Create(nullptr, u"ICONINFO", WS_CHILD, RECT{122, 7, 122, 294}, &m_parent, 1));
 }
 
 TEST_F(IconListTest, UpdateDrawListResizesTheRowsAndStartsOver) {
@@ -205,12 +212,6 @@ TEST_F(IconListTest, UpdateDrawListResizesTheRowsAndStartsOver) {
     m_list.m_List.RemoveTail();
     m_wnd->UpdateDrawList(4);
     EXPECT_EQ(Rows(5), (std::vector<int>{8, 0, 1, 2, -1}));
-}
-
-TEST_F(IconListTest, AWindowWithoutRoomForItsSurfacesIsRefused) {
-    IconList wnd(40, 7, 1);
-    wnd.SetListPtr(&m_list);
-    EXPECT_FALSE(wnd.Create(nullptr, u"ICONINFO", WS_CHILD, RECT{122, 7, 122, 294}, &m_parent, 1));
 }
 
 TEST_F(IconListTest, LabelsWiderThanTheRoomAreSplitInTwoLines) {

@@ -13,13 +13,11 @@ namespace mirvanetest {
 
 class TestSelector : public CGroupListWnd {
 public:
-    using CGroupListWnd::CalcRotateRect;
     using CGroupListWnd::CGroupListWnd;
     using CGroupListWnd::m_nCurGroup;
     using CGroupListWnd::m_nMaxSlots;
     using CGroupListWnd::m_nSlots;
     using CGroupListWnd::m_rcBand;
-    using CGroupListWnd::m_rcSlots;
 };
 
 // A label's rim point and how it hangs from it: below (upper half), centred, or above.

@@ -203,17 +203,4 @@ TEST_F(Lists, FavoritesAreAGroupOfTheirOwnNamedUpToTheFirstDot) {
     EXPECT_EQ(programs.SearchRegKeyStart(u"\\Windows\\Favorites\\*.*"), 0);
 }
 
-TEST_F(Lists, NodeBlocksStayBoundedAsTheListChanges) {
-    CGetExeIconInfo list;
-    list.InitReg();
-    for (int round = 0; round < 20; ++round) {
-        for (int i = 0; i < 12; ++i)
-            list.InsertFavoriteURL(u"\\Windows\\Favorites\\x.url", u"x");
-        EXPECT_LE(list.m_List.BlockCount(), 2u);
-        while (list.m_List.GetCount() > 0)
-            list.m_List.RemoveHead();
-        EXPECT_EQ(list.m_List.BlockCount(), 0u);
-    }
-}
-
 } // namespace

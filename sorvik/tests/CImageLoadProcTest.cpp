@@ -180,44 +180,42 @@ TEST_F(ImageTest, TwentyFourBitPaddingIsTakenModulo256AndOtherDepthsAreNotConver
 TEST_F(ImageTest, ColoursPackIntoSixteenBits) {
     const BYTE bytes[] = {0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00,
                           0xFF, 0x07, 0x03, 0x07, 0x56, 0x34, 0x12};
-    for (auto [offset, packed] :
-         {std::pair(0, 0x001F), {3, 0x07E0}, {6, 0xF800}, {9, 0}, {12, 0x11AA}})
+    // Blue, green, red bytes at an offset.
+    const int fromBytes[][2] = {{0, 0x001F}, {3, 0x07E0}, {6, 0xF800}, {9, 0}, {12, 0x11AA}};
+    for (auto [offset, packed] : fromBytes)
         EXPECT_EQ(CImageLoadProc::SX24RGB16Short(offset, bytes), packed) << offset;
-    for (auto [colour, green, packed] : {std::tuple(0x00FFFFFFu, 6, 0xFFFFu),
-                                         {0x00FFFFFFu, 5, 0xFBFFu},
-                                         {0x00FFFFFFu, 0, 0xFBFFu},
-                                         {RGB(0xFF, 0, 0), 6, 0xF800u},
-                                         {RGB(0, 0, 0xFF), 6, 0x001Fu},
-                                         {RGB(0, 0xFF, 0), 5, 0x03E0u},
-                                         {0xFF000000u, 6, 0u}})
+    // A colour value with 6 or 5 bits of green.
+    const unsigned fromColours[][3] = {{0x00FFFFFF, 6, 0xFFFF}, {0x00FFFFFF, 5, 0xFBFF},
+                                       {0x00FFFFFF, 0, 0xFBFF}, {0x000000FF, 6, 0xF800},
+                                       {0x00FF0000, 6, 0x001F}, {0x0000FF00, 5, 0x03E0},
+                                       {0xFF000000, 6, 0}};
+    for (auto [colour, green, packed] : fromColours)
         EXPECT_EQ(m_proc.SX24RGB16Short(colour, static_cast<BYTE>(green)), packed)
             << colour << "/" << green;
-    const WORD pixel = (0x80 << 8) | (0x40 << 3) | (0x20 >> 3);
-    for (auto [in, change, out] : {std::tuple(0xFFFF, 10, 0xFFFF),
-                                   {0, -10, 0},
-                                   {0xFFFF, 32767, 0xFFFF},
-                                   {0xFFFF, -32768, 0},
-                                   {0xF800, 8, 0xF841},
-                                   {0x0020, 0, 0},
-                                   {0xFFFF, 0, 0xFFDF},
-                                   {pixel, 0x10, (0x90 << 8) | (0x50 << 3) | 6},
-                                   {pixel, -0x30, (0x50 << 8) | (0x10 << 3)}})
+    // Each channel moved by the change and held within its range.
+    const int pixel = (0x80 << 8) | (0x40 << 3) | (0x20 >> 3);
+    const int up = (0x90 << 8) | (0x50 << 3) | 6, down = (0x50 << 8) | (0x10 << 3);
+    const int changes[][3] = {{0xFFFF, 10, 0xFFFF}, {0, -10, 0},         {0xFFFF, 32767, 0xFFFF},
+                              {0xFFFF, -32768, 0},  {0xF800, 8, 0xF841}, {0x0020, 0, 0},
+                              {0xFFFF, 0, 0xFFDF},  {pixel, 0x10, up},   {pixel, -0x30, down}};
+    for (auto [in, change, out] : changes)
         EXPECT_EQ(m_proc.SetPixelValue(static_cast<WORD>(in), static_cast<short>(change)), out)
             << in << "+" << change;
 }
 
 TEST_F(ImageTest, BlankBitmapsAreMadeAt16And8BitsOnly) {
-    for (auto [w, h, bits, result, size, loaded] :
-         {std::tuple(5u, 3u, 16, SX_SUCCESS, 30u, 1),
-          {5u, 3u, 8, SX_SUCCESS, 15u, 1},
-          {4u, 2u, 24, SX_E_UNSUPPORTED, 24u, 0},
-          {4u, 2u, 32, SX_E_UNSUPPORTED, 0u, 0},
-          {0x10000u, 0x10000u, 16, SX_E_NOMEMORY, 0u, 0}}) {
+    // Width, height, depth, result, size, loaded.
+    const DWORD rows[][6] = {{5, 3, 16, SX_SUCCESS, 30, 1},
+                             {5, 3, 8, SX_SUCCESS, 15, 1},
+                             {4, 2, 24, SX_E_UNSUPPORTED, 24, 0},
+                             {4, 2, 32, SX_E_UNSUPPORTED, 0, 0},
+                             {0x10000, 0x10000, 16, SX_E_NOMEMORY, 0, 0}};
+    for (auto [w, h, bits, result, size, loaded] : rows) {
         m_bmp.bUserFlag = 3;
         EXPECT_EQ(m_proc.CreateBlankBitmap(&m_bmp, w, h, static_cast<WORD>(bits), 0), result)
             << bits;
         EXPECT_EQ(std::tuple(m_bmp.dwSize, m_bmp.bLoaded, m_bmp.pData != nullptr, m_bmp.bUserFlag),
-                  std::tuple(size, loaded, loaded == 1, 0))
+                  std::tuple(size, static_cast<int>(loaded), loaded == 1, 0))
             << w << " x " << h << " at " << bits;
         if (loaded)
             m_bmp.pData[size - 1] = 1; // the whole buffer is writable

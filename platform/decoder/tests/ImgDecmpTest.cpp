@@ -13,7 +13,6 @@
 namespace {
 
 struct Stream {
-    explicit Stream(QByteArray b) : bytes(std::move(b)) {}
     QByteArray bytes;
     qsizetype position = 0;
     std::vector<DWORD> asked;
@@ -55,51 +54,42 @@ HRESULT Decompress(Stream& stream, int depth, HBITMAP* bitmap, DWORD workBytes =
 }
 
 // The decoder needs no application object of the caller's; it makes what it needs.
-class ImgDecmpTest : public ::testing::Test {};
-
-TEST_F(ImgDecmpTest, ReadsInPiecesOfTheWorkBufferAtMost4096) {
-    Stream stream(Jpeg(640, 480));
-    ASSERT_GT(stream.bytes.size(), 4096);
-    HBITMAP bitmap = nullptr;
-    ASSERT_GE(Decompress(stream, 24, &bitmap), 0);
-    EXPECT_TRUE(std::all_of(stream.asked.begin(), stream.asked.end(),
-                            [](DWORD n) { return n > 0 && n <= 4096; }));
-    BITMAP bm;
-    GetObjectW(bitmap, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmWidth, 640);
-    EXPECT_EQ(bm.bmHeight, 480);
-    EXPECT_EQ(bm.bmBitsPixel, 24);
-    EXPECT_NE(bm.bmBits, nullptr);
-    DeleteObject(bitmap);
-
-    Stream small(Jpeg(64, 64));
-    ASSERT_GE(Decompress(small, 24, &bitmap, 1000), 0);
-    EXPECT_LE(*std::max_element(small.asked.begin(), small.asked.end()), 1000u);
-    DeleteObject(bitmap);
+TEST(ImgDecmp, GivesA24BitSectionReducedToTheLimitReadThroughTheWorkBuffer) {
+    struct Row {
+        int width, height, depth;
+        DWORD work;
+        int expectedWidth, expectedHeight;
+    };
+    for (const Row& r : {Row{4096, 1536, 24, 4096, 2048, 768}, Row{640, 480, 24, 1000, 640, 480},
+                         Row{8, 8, 16, 4096, 8, 8}}) {
+        SCOPED_TRACE(r.width);
+        Stream stream{Jpeg(r.width, r.height)};
+        HBITMAP bitmap = nullptr;
+        ASSERT_GE(Decompress(stream, r.depth, &bitmap, r.work), 0);
+        EXPECT_EQ(stream.position, stream.bytes.size());
+        EXPECT_TRUE(std::all_of(stream.asked.begin(), stream.asked.end(),
+                                [&](DWORD n) { return n > 0 && n <= r.work; }));
+        BITMAP bm;
+        GetObjectW(bitmap, sizeof bm, &bm);
+        EXPECT_EQ(bm.bmWidth, r.expectedWidth);
+        EXPECT_EQ(bm.bmHeight, r.expectedHeight);
+        // Other depths give a bitmap compatible with the display, without addressable bits.
+        EXPECT_EQ(bm.bmBits != nullptr, r.depth == 24);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        const COLORREF c = GetPixel(dc, r.expectedWidth / 2, r.expectedHeight / 2);
+        EXPECT_NEAR(GetRValue(c), 40, 6);
+        EXPECT_NEAR(GetBValue(c), 200, 6);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
 }
 
-TEST_F(ImgDecmpTest, AnOversizedPictureIsReducedToTheLimit) {
-    Stream stream(Jpeg(4096, 1536));
-    HBITMAP bitmap = nullptr;
-    ASSERT_GE(Decompress(stream, 24, &bitmap), 0);
-    BITMAP bm;
-    GetObjectW(bitmap, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmWidth, 2048);
-    EXPECT_EQ(bm.bmHeight, 768);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const COLORREF c = GetPixel(dc, 1000, 400);
-    EXPECT_NEAR(GetRValue(c), 40, 6);
-    EXPECT_NEAR(GetBValue(c), 200, 6);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-}
-
-TEST_F(ImgDecmpTest, FailureIsNegativeAndMakesNoBitmap) {
+TEST(ImgDecmp, FailureIsNegativeAndMakesNoBitmap) {
     const int live = platform::LiveGdiObjectCount();
     for (QByteArray bad : {QByteArray(), QByteArray(9000, 'x'), Jpeg(100, 100).left(300)}) {
-        Stream stream(bad);
+        Stream stream{bad};
         HBITMAP bitmap = reinterpret_cast<HBITMAP>(1);
         EXPECT_LT(Decompress(stream, 24, &bitmap), 0);
         EXPECT_EQ(bitmap, nullptr);
@@ -108,17 +98,6 @@ TEST_F(ImgDecmpTest, FailureIsNegativeAndMakesNoBitmap) {
     DecompressImageInfo empty;
     EXPECT_LT(DecompressImageIndirect(&empty), 0);
     EXPECT_LT(DecompressImageIndirect(nullptr), 0);
-}
-
-TEST_F(ImgDecmpTest, OtherDepthsGiveABitmapCompatibleWithTheDisplay) {
-    Stream stream(Jpeg(8, 8));
-    HBITMAP bitmap = nullptr;
-    ASSERT_GE(Decompress(stream, 16, &bitmap), 0);
-    BITMAP bm;
-    GetObjectW(bitmap, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmBits, nullptr);
-    EXPECT_EQ(bm.bmWidth, 8);
-    DeleteObject(bitmap);
 }
 
 } // namespace

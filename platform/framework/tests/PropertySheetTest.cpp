@@ -146,22 +146,20 @@ TEST_F(Sheets, SheetInitialisesAfterItsFirstPageAndBeforeItRuns) {
     EXPECT_LT(m_first.m_clientAtInit.bottom, 294);
 }
 
+// Past the last page the sheet starts at the last.
 TEST_F(Sheets, StartPageIsTheOneAskedForWithinRange) {
     platform::SetModalHook([](CWnd*) { return IDCANCEL; });
-    CPropertySheet second(u"Tovalo Setting", nullptr, 1);
-    second.AddPage(&m_first);
-    second.AddPage(&m_second);
-    EXPECT_EQ(second.DoModal(), IDCANCEL);
-    EXPECT_EQ(g_log, (std::vector<Record>{{"second", kInit, 0, 0}, {"second", kCancel, 0, 0}}));
-
-    g_log.clear();
-    CPropertySheet beyond(u"Tovalo Setting", nullptr, 9);
-    beyond.AddPage(&m_first);
-    EXPECT_EQ(beyond.DoModal(), IDCANCEL);
-    EXPECT_EQ(g_log, (std::vector<Record>{{"first", kInit, 0, 0}, {"first", kCancel, 0, 0}}));
+    for (auto [start, page] : {std::pair{0, "first"}, {1, "second"}, {9, "second"}}) {
+        g_log.clear();
+        CPropertySheet sheet(u"Tovalo Setting", nullptr, start);
+        sheet.AddPage(&m_first);
+        sheet.AddPage(&m_second);
+        EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+        EXPECT_EQ(g_log, (std::vector<Record>{{page, kInit, 0, 0}, {page, kCancel, 0, 0}}));
+    }
 }
 
-TEST_F(Sheets, ASheetDestroyedDuringItsRunEndsAsCancelled) {
+TEST_F(Sheets, ASheetDestroyedDuringItsRunOrWithNobodyToAnswerEnds) {
     platform::SetModalHook([](CWnd* window) {
         window->DestroyWindow();
         return IDOK;
@@ -170,11 +168,8 @@ TEST_F(Sheets, ASheetDestroyedDuringItsRunEndsAsCancelled) {
     EXPECT_EQ(g_log, (std::vector<Record>{{"first", kInit, 0, 0}}))
         << "pages already gone hear nothing";
     EXPECT_EQ(m_sheet.GetSafeHwnd(), nullptr);
-}
-
-TEST_F(Sheets, WithoutADisplayOrHookNobodyCanAnswer) {
-    EXPECT_EQ(m_sheet.DoModal(), IDCANCEL);
-    EXPECT_EQ(m_sheet.GetSafeHwnd(), nullptr);
+    platform::SetModalHook({});
+    EXPECT_EQ(m_sheet.DoModal(), IDCANCEL) << "without a display or a hook nobody can answer";
 }
 
 } // namespace

@@ -90,30 +90,27 @@ protected:
     void SetUp() override { g_log.clear(); }
 };
 
-TEST_F(Windows, CreationRunsOnCreateWithTheId) {
-    Recorder top("top");
-    ASSERT_TRUE(top.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0));
-    Recorder child("child");
+TEST_F(Windows, CreationRunsOnCreateWithTheIdAndOnlyTopLevelWindowsAreFoundByTitle) {
+    Recorder top("top"), child("child"), refuses("refuses", -1);
+    ASSERT_TRUE(top.Create(nullptr, u"Tovalo Setting", 0, RECT{0, 0, 240, 294}, nullptr, 0));
     ASSERT_TRUE(child.Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, RECT{122, 7, 240, 294},
                              &top, 3333));
-    EXPECT_EQ(g_log,
-              (std::vector<Record>{{"top", WM_CREATE, 0, 0}, {"child", WM_CREATE, 3333, 0}}));
-    EXPECT_EQ(child.GetParent(), &top);
-    EXPECT_EQ(child.GetDlgCtrlID(), 3333u);
-    RECT client;
-    child.GetClientRect(&client);
-    EXPECT_EQ(client, (RECT{0, 0, 118, 287}));
-    RECT placed;
-    child.GetWindowRect(&placed);
-    EXPECT_EQ(placed, (RECT{122, 7, 240, 294}));
-}
-
-TEST_F(Windows, RefusedCreationLeavesNoWindow) {
-    Recorder refuses("refuses", -1);
     EXPECT_FALSE(refuses.Create(nullptr, u"x", 0, RECT{0, 0, 10, 10}, nullptr, 1));
     EXPECT_EQ(refuses.GetSafeHwnd(), nullptr);
-    EXPECT_EQ(g_log,
-              (std::vector<Record>{{"refuses", WM_CREATE, 1, 0}, {"refuses", WM_DESTROY, 0, 0}}));
+    EXPECT_EQ(g_log, (std::vector<Record>{{"top", WM_CREATE, 0, 0},
+                                          {"child", WM_CREATE, 3333, 0},
+                                          {"refuses", WM_CREATE, 1, 0},
+                                          {"refuses", WM_DESTROY, 0, 0}}));
+    EXPECT_EQ(child.GetParent(), &top);
+    EXPECT_EQ(child.GetDlgCtrlID(), 3333u);
+    RECT client, placed;
+    child.GetClientRect(&client);
+    child.GetWindowRect(&placed);
+    EXPECT_EQ(client, (RECT{0, 0, 118, 287}));
+    EXPECT_EQ(placed, (RECT{122, 7, 240, 294}));
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo Setting"), top.GetSafeHwnd());
+    EXPECT_EQ(FindWindowW(nullptr, u"ICONINFO"), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
 }
 
 TEST_F(Windows, SendIsSynchronousAndReturnsTheAnswer) {
@@ -203,16 +200,6 @@ TEST_F(Windows, TopLevelWindowCarriesItsBigAndSmallIcons) {
     DestroyIcon(small);
 }
 
-TEST_F(Windows, TopLevelWindowsAreFoundByTitle) {
-    Recorder top("top");
-    top.Create(nullptr, u"Tovalo Setting", 0, RECT{0, 0, 20, 20}, nullptr, 0);
-    Recorder child("child");
-    child.Create(nullptr, u"GROUPWND", WS_CHILD, RECT{0, 0, 5, 5}, &top, 4444);
-    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo Setting"), top.GetSafeHwnd());
-    EXPECT_EQ(FindWindowW(nullptr, u"GROUPWND"), nullptr);
-    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
-}
-
 // A 100 x 100 top-level window with two children side by side.
 struct TwoPanes {
     TwoPanes(std::string leftName, std::string rightName)
@@ -225,7 +212,7 @@ struct TwoPanes {
     Recorder left, right;
 };
 
-TEST_F(Windows, CaptureSendsTheReleaseToTheCapturingWindow) {
+TEST_F(Windows, CaptureSendsTheReleaseToTheCapturingWindowUntilItGoes) {
     TwoPanes panes("left", "right");
     Recorder &top = panes.top, &left = panes.left, &right = panes.right;
     top.ShowWindow(SW_SHOW);
@@ -246,15 +233,10 @@ TEST_F(Windows, CaptureSendsTheReleaseToTheCapturingWindow) {
     EXPECT_EQ(g_log, (std::vector<Record>{{"left", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
                                           {"left", WM_LBUTTONUP, 0, MAKELPARAM(55, 5)}}));
     EXPECT_EQ(GetCapture(), nullptr);
-}
-
-TEST_F(Windows, DestroyedWindowGivesUpTheCapture) {
-    Recorder w("w");
-    w.Create(nullptr, u"w", 0, RECT{0, 0, 5, 5}, nullptr, 0);
-    w.SetCapture();
-    EXPECT_EQ(GetCapture(), w.GetSafeHwnd());
-    w.DestroyWindow();
-    EXPECT_EQ(GetCapture(), nullptr);
+    right.SetCapture();
+    EXPECT_EQ(GetCapture(), right.GetSafeHwnd());
+    right.DestroyWindow();
+    EXPECT_EQ(GetCapture(), nullptr) << "a destroyed window gives up the capture";
 }
 
 TEST_F(Windows, KeysArriveAsVirtualKeyCodes) {
