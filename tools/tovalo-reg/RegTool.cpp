@@ -61,6 +61,8 @@ std::string ErrorText(LONG status) {
         return "access denied";
     case ERROR_KEY_DELETED:
         return "the key was deleted meanwhile";
+    case ERROR_TRANSACTIONAL_CONFLICT:
+        return "another program changed the same keys or values meanwhile";
     default:
         return "error " + std::to_string(status);
     }
@@ -256,7 +258,9 @@ int RegTool::Import(const std::vector<std::string>& args) {
 }
 
 int RegTool::ApplyImport(const RegFile& file, const std::string& name) {
-    platform::RegistryTransaction transaction;
+    // Staged: a long import holds the write lock only for the short copy at its end, so the
+    // launcher and other programs go on reading and writing meanwhile.
+    platform::RegistryTransaction transaction(platform::RegistryTransaction::Mode::Staged);
     if (transaction.Status() != ERROR_SUCCESS)
         return Fail("cannot write the registry: " + ErrorText(transaction.Status()));
     auto failAt = [&](int line, const std::string& what, LONG status) {
