@@ -136,8 +136,9 @@ TEST_F(StoreStartTest, ADamagedOrUnreadableStoreIsToldAndTheStartFailsWritingNot
         EXPECT_NE(told.find(backups.string()), std::string::npos) << told;
         EXPECT_NE(told.find("tovalo-reg restore"), std::string::npos) << told;
         EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
-        if (fs::is_regular_file(hive))
+        if (fs::is_regular_file(hive)) {
             EXPECT_EQ(testsupport::ReadFile(hive), before);
+        }
         EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), kept)
             << "a damaged file must not join the backups";
     }
