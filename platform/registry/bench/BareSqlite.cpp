@@ -10,8 +10,7 @@ BareSqlite::BareSqlite(const std::filesystem::path& file) {
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=FULL");
     Exec("CREATE TABLE v(k INTEGER, name TEXT, data BLOB, PRIMARY KEY(k, name))");
-    sqlite3_prepare_v2(m_db, "INSERT OR REPLACE INTO v VALUES(?1, ?2, ?3)", -1, &m_insert,
-                       nullptr);
+    sqlite3_prepare_v2(m_db, "INSERT OR REPLACE INTO v VALUES(?1, ?2, ?3)", -1, &m_insert, nullptr);
     sqlite3_prepare_v2(m_db, "SELECT data FROM v WHERE k = ?1 AND name = ?2", -1, &m_select,
                        nullptr);
 }
