@@ -50,6 +50,23 @@ bool ValueRowFits(const Statement& s, int typeColumn, int dataColumn) {
     return type >= 0 && type <= 0xFFFFFFFF;
 }
 
+// Hands a value's bytes out as the registry calls do: only the size when no buffer is given,
+// and the size needed with ERROR_MORE_DATA when the buffer is too small.
+LONG CopyData(std::span<const BYTE> bytes, LPBYTE data, LPDWORD size) {
+    if (!size)
+        return ERROR_SUCCESS;
+    if (bytes.size() > 0xFFFFFFFFu)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    if (data && bytes.size() > *size) {
+        *size = static_cast<DWORD>(bytes.size());
+        return ERROR_MORE_DATA;
+    }
+    if (data && !bytes.empty())
+        std::memcpy(data, bytes.data(), bytes.size());
+    *size = static_cast<DWORD>(bytes.size());
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 fs::path Hive::FileIn(const fs::path& folder) {
@@ -286,19 +303,7 @@ LONG Hive::QueryValue(std::int64_t key, std::u16string_view name, LPDWORD type, 
                                 }
                                 if (type)
                                     *type = storedType;
-                                if (!data) {
-                                    if (size)
-                                        *size = static_cast<DWORD>(bytes.size());
-                                    return;
-                                }
-                                if (bytes.size() > *size) {
-                                    *size = static_cast<DWORD>(bytes.size());
-                                    result = ERROR_MORE_DATA;
-                                    return;
-                                }
-                                if (!bytes.empty())
-                                    std::memcpy(data, bytes.data(), bytes.size());
-                                *size = static_cast<DWORD>(bytes.size());
+                                result = CopyData(bytes, data, size);
                             });
     return status == ERROR_SUCCESS ? result : status;
 }
@@ -425,19 +430,7 @@ LONG Hive::ValueFromRow(const Statement& s, std::u16string& name, LPDWORD type, 
     name = FromUtf8(s.Text(0));
     if (type)
         *type = static_cast<DWORD>(s.Int(1));
-    if (!size)
-        return ERROR_SUCCESS;
-    const auto bytes = s.Blob(2);
-    if (bytes.size() > 0xFFFFFFFFu)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    if (data && bytes.size() > *size) {
-        *size = static_cast<DWORD>(bytes.size());
-        return ERROR_MORE_DATA;
-    }
-    if (data && !bytes.empty())
-        std::memcpy(data, bytes.data(), bytes.size());
-    *size = static_cast<DWORD>(bytes.size());
-    return ERROR_SUCCESS;
+    return size ? CopyData(s.Blob(2), data, size) : ERROR_SUCCESS;
 }
 
 LONG Hive::Begin() {
