@@ -89,10 +89,9 @@ Hive* Acquire(State& s, LONG& error) {
 // Drops a hive that turned out damaged while in use.
 LONG Check(State& s, LONG status) {
     if (s.hive && s.hive->Damaged()) {
-        s.staged.reset();
-        s.hive.reset();
-        s.handles.clear();
-        ++s.generation;
+        Forget(s);
+        // Known damaged for this folder, as a hive found damaged on opening is.
+        s.opened = true;
         s.error = ERROR_BADDB;
         s.problem = platform::detail::DamagedHiveMessage(s.folder);
     }
