@@ -106,7 +106,7 @@ std::unique_ptr<Hive> Hive::Open(const fs::path& folder, LONG& error, std::strin
         }
     }
     sqlite3_close(db);
-    if (HiveFile::IsDamage(rc) || (rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_FORMAT) {
+    if (HiveFile::IsDamagedFile(rc)) {
         error = ERROR_BADDB;
         problem = DamagedHiveMessage(folder);
     } else {

@@ -47,6 +47,11 @@ bool HiveFile::IsDamage(int rc) {
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+bool HiveFile::IsDamagedFile(int rc) {
+    const int primary = rc & 0xFF;
+    return IsDamage(rc) || primary == SQLITE_FORMAT || primary == SQLITE_CANTOPEN;
+}
+
 int HiveFile::Execute(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }

@@ -26,7 +26,11 @@ public:
     // After CheckOnOpen found the file sound: remembers it as it is now.
     static void RememberSound(const std::filesystem::path& file);
 
+    // Damage found in a file's content.
     static bool IsDamage(int rc);
+    // The same, or a file that SQLite cannot open or take for a database at all: a hive file
+    // to restore, not one to try again.
+    static bool IsDamagedFile(int rc);
     static int Execute(sqlite3* db, const char* sql);
     // A file of our own making: created owner-only, empty.
     static bool CreateOwnerFile(const std::filesystem::path& file);

@@ -4,6 +4,7 @@
 #include "registry/FileHolders.h"
 #include "registry/Hive.h"
 #include "registry/HiveCopier.h"
+#include "registry/HiveFile.h"
 
 #include <sqlite3.h>
 
@@ -106,12 +107,6 @@ bool SetAside(const fs::path& file, std::string& aside) {
     return true;
 }
 
-bool IsDamage(int rc) {
-    const int primary = rc & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT ||
-           primary == SQLITE_CANTOPEN;
-}
-
 std::string Describe(int number, const KeptCopy& copy) {
     return "backup " + std::to_string(number) + " (" + BackupHistory::TimeText(copy.time) + ", " +
            BackupHistory::ReasonText(copy.reason) + ")";
@@ -192,10 +187,11 @@ bool RestoreBackup(const fs::path& device, int number, bool force, std::string& 
         return false;
     }
     if (int rc = Hive::Check(copy.file); rc != SQLITE_OK) {
-        message = "Tovalo: " + name + ", " + copy.file.string() +
-                  (IsDamage(rc) ? std::string(", is damaged")
-                                : ", cannot be read: " + std::string(sqlite3_errstr(rc))) +
-                  untouched + " tovalo-reg backups lists the others.";
+        message =
+            "Tovalo: " + name + ", " + copy.file.string() +
+            (HiveFile::IsDamagedFile(rc) ? std::string(", is damaged")
+                                         : ", cannot be read: " + std::string(sqlite3_errstr(rc))) +
+            untouched + " tovalo-reg backups lists the others.";
         return false;
     }
 
@@ -208,7 +204,7 @@ bool RestoreBackup(const fs::path& device, int number, bool force, std::string& 
     }
     const bool exists = Exists(file);
     const int rc = exists ? Hive::Check(file) : SQLITE_CANTOPEN;
-    if (exists && rc != SQLITE_OK && !IsDamage(rc)) {
+    if (exists && rc != SQLITE_OK && !HiveFile::IsDamagedFile(rc)) {
         message = "Tovalo: cannot read " + file.string() + ": " + sqlite3_errstr(rc) +
                   "; nothing was restored.";
         return false;
