@@ -1,6 +1,7 @@
 #include "registry/BackupHistory.h"
 
 #include "registry/HiveCopier.h"
+#include "registry/HiveFile.h"
 #include "registry/RegistryFiles.h"
 
 #include <sys/stat.h>
@@ -10,7 +11,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -160,12 +160,10 @@ bool BackupHistory::Keep(const fs::path& hive, std::string_view reason, bool& ma
     static std::atomic<unsigned> counter{0};
     const fs::path temp =
         m_folder / (".new-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    int fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    if (!HiveFile::CreateOwnerFile(temp)) {
         error = "cannot write in " + m_folder.string() + ": " + std::strerror(errno);
         return false;
     }
-    ::close(fd);
     std::error_code ec;
     if (!live.CopyInto(temp)) {
         error = "cannot copy " + hive.string() + " into " + m_folder.string() + ": " + live.Error();
