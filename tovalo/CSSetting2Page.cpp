@@ -57,8 +57,8 @@ BOOL CSSetting2Page::OnInitDialog() {
 void CSSetting2Page::InitHotKeyControls() {
     m_HotKeyChoice.AddString(u"View SettingDialog");
     m_HotKeyChoice.AddString(u"View MainScreen");
-    ReadKeyNumber(u"SetKey", m_nSetKey);
-    ReadKeyNumber(u"HideKey", m_nHideKey);
+    ReadLauncherValue(u"SetKey", m_nSetKey);
+    ReadLauncherValue(u"HideKey", m_nHideKey);
     m_HotKeyList.InsertString(0, FormatString(kSetKeyRow, m_nSetKey).c_str());
     m_HotKeyList.InsertString(1, FormatString(kHideKeyRow, m_nHideKey).c_str());
     UpdateData(FALSE);

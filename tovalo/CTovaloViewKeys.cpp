@@ -1,12 +1,13 @@
 #include "CTovaloView.h"
 #include "HardwareKeys.h"
+#include "LauncherValues.h"
 
 #include <platform/Hotkeys.h>
 
 namespace {
 
 void BindKey(HWND hWnd, const WCHAR* valueName, int& number, UINT& code) {
-    ReadKeyNumber(valueName, number);
+    ReadLauncherValue(valueName, number);
     if (number >= 1 && number <= 15)
         code = kHardwareKeyBase + static_cast<UINT>(number);
     ClaimHardwareKey(hWnd, code);

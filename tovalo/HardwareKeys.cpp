@@ -1,7 +1,5 @@
 #include "HardwareKeys.h"
 
-#include "LauncherValues.h"
-
 #include <platform/Hotkeys.h>
 
 namespace {
@@ -20,8 +18,4 @@ bool ClaimHardwareKey(HWND hWnd, UINT nCode) {
     if (core)
         FreeLibrary(core);
     return released && registered;
-}
-
-void ReadKeyNumber(const WCHAR* valueName, int& number) {
-    ReadLauncherValue(valueName, number);
 }

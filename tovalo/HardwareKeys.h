@@ -10,6 +10,3 @@ inline constexpr UINT kHardwareKeyBase = 0xC0;
 // Takes the key away from whichever window holds it and binds it to hWnd; true when both
 // steps succeed.
 bool ClaimHardwareKey(HWND hWnd, UINT nCode);
-// The stored key number of a root value ("SetKey", "HideKey"); `number` is left as it was
-// when the value is absent.
-void ReadKeyNumber(const WCHAR* valueName, int& number);

@@ -281,8 +281,8 @@ TEST_F(Settings, HotkeysAreAssignedOnPageTwoAndBoundAgainOnClose) {
     OpenSettings();
     EXPECT_EQ(m_messages, (Texts(3, u"Same key is selected")));
     int set = 2, hide = 3; // what absent values stand for
-    ReadKeyNumber(u"SetKey", set);
-    ReadKeyNumber(u"HideKey", hide);
+    ReadLauncherValue(u"SetKey", set);
+    ReadLauncherValue(u"HideKey", hide);
     EXPECT_EQ(set, 13);
     EXPECT_EQ(hide, 3) << "a refused key is not kept to be compared with later";
     EXPECT_EQ(platform::HotKeyOwner(0xCD), View().GetSafeHwnd());
