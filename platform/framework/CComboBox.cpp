@@ -6,6 +6,7 @@
 #include <QComboBox>
 
 using platform::detail::ControlWindow;
+using platform::detail::ToQt;
 
 namespace {
 
@@ -47,7 +48,7 @@ int CComboBox::InsertString(int nIndex, LPCWSTR text) {
     const int row = nIndex < 0 ? combo->count() : nIndex;
     ControlWindow::Quiet quiet(control);
     const int selected = combo->currentIndex();
-    combo->insertItem(row, QString::fromUtf16(text ? text : u""));
+    combo->insertItem(row, ToQt(text));
     // The toolkit selects the first entry of an empty box; the device selects nothing.
     if (selected < 0)
         combo->setCurrentIndex(-1);

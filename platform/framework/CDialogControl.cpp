@@ -8,14 +8,7 @@
 #include <QLineEdit>
 
 using platform::detail::ControlWindow;
-
-namespace {
-
-QString ToQt(LPCWSTR text) {
-    return QString::fromUtf16(text ? text : u"");
-}
-
-} // namespace
+using platform::detail::ToQt;
 
 UINT CDialogControl::GetDlgCtrlID() const {
     ControlWindow* control = ControlWindow::Of(m_hWnd);

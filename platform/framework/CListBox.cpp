@@ -6,6 +6,7 @@
 #include <QListWidget>
 
 using platform::detail::ControlWindow;
+using platform::detail::ToQt;
 
 namespace {
 
@@ -47,7 +48,7 @@ int CListBox::InsertString(int nIndex, LPCWSTR text) {
         return LB_ERR;
     const int row = nIndex < 0 ? list->count() : nIndex;
     ControlWindow::Quiet quiet(control);
-    list->insertItem(row, QString::fromUtf16(text ? text : u""));
+    list->insertItem(row, ToQt(text));
     return row;
 }
 

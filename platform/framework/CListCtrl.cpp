@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 using platform::detail::ControlWindow;
+using platform::detail::ToQt;
 
 namespace {
 
@@ -39,7 +40,7 @@ int CListCtrl::InsertColumn(int nCol, LPCWSTR heading, int, int nWidth) {
     QStringList labels;
     for (int i = 0; i < count; ++i)
         labels << tree->headerItem()->text(i);
-    labels.insert(column, QString::fromUtf16(heading ? heading : u""));
+    labels.insert(column, ToQt(heading));
     std::vector<int> widths;
     for (int i = 0; i < count; ++i)
         widths.push_back(tree->columnWidth(i));
@@ -60,7 +61,7 @@ int CListCtrl::InsertItem(int nItem, LPCWSTR text, int nImage) {
         return -1;
     const int row = std::min(nItem, tree->topLevelItemCount());
     auto* item = new QTreeWidgetItem;
-    item->setText(0, QString::fromUtf16(text ? text : u""));
+    item->setText(0, ToQt(text));
     item->setData(0, Qt::UserRole, nImage);
     item->setIcon(0, control->IconOf(nImage));
     ControlWindow::Quiet quiet(control);
@@ -73,7 +74,7 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCWSTR text) {
     QTreeWidgetItem* item = tree && nItem >= 0 ? tree->topLevelItem(nItem) : nullptr;
     if (!item || nSubItem < 0 || nSubItem >= std::max(tree->columnCount(), 1))
         return FALSE;
-    item->setText(nSubItem, QString::fromUtf16(text ? text : u""));
+    item->setText(nSubItem, ToQt(text));
     return TRUE;
 }
 

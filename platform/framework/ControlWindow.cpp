@@ -38,10 +38,6 @@ private:
     std::function<bool(QEvent*)> m_filter;
 };
 
-QString ToQt(const WCHAR* text) {
-    return QString::fromUtf16(text ? text : u"");
-}
-
 int RowAt(QTreeWidget* tree, QPoint point) {
     const QModelIndex index = tree->indexAt(point);
     return index.isValid() && !index.parent().isValid() ? index.row() : -1;

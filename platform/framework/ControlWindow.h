@@ -78,6 +78,11 @@ int FindExactRow(int count, int nStartAfter, std::u16string_view text,
 int SortedRow(int count, std::u16string_view text,
               const std::function<std::u16string(int row)>& textOf);
 
+// A control's text for the toolkit; a null text is an empty one.
+inline QString ToQt(const WCHAR* text) {
+    return QString::fromUtf16(text ? text : u"");
+}
+
 // The image of an image list (the shell's small icons or a list of our own), or null.
 const QImage* ImageListImage(HIMAGELIST list, int index);
 
