@@ -73,9 +73,7 @@ protected:
     }
 };
 
-using ChannelServerAnswers = Channel;
-
-TEST_P(ChannelServerAnswers, OnlyThisUser) {
+TEST_P(Channel, ServerAnswersOnlyThisUser) {
     int asked = 0;
     platform::detail::ChannelServer server(Socket(), [&](std::string_view) {
         ++asked;
@@ -91,9 +89,7 @@ TEST_P(ChannelServerAnswers, OnlyThisUser) {
     EXPECT_EQ(asked, GetParam().stranger ? 0 : 1);
 }
 
-using AskingTells = Channel;
-
-TEST_P(AskingTells, OnlyThisUser) {
+TEST_P(Channel, AskingTellsOnlyThisUser) {
     std::string answer;
     const int received = InChild(
         [&] {
@@ -120,9 +116,8 @@ TEST_P(AskingTells, OnlyThisUser) {
     EXPECT_EQ(received, GetParam().stranger ? 0 : 1);
 }
 
-const auto kPeers = ::testing::Values(Peer{"ThisUser", false}, Peer{"Stranger", true});
-const auto kName = [](const auto& info) { return std::string(info.param.name); };
-INSTANTIATE_TEST_SUITE_P(Peers, ChannelServerAnswers, kPeers, kName);
-INSTANTIATE_TEST_SUITE_P(Peers, AskingTells, kPeers, kName);
+INSTANTIATE_TEST_SUITE_P(Peers, Channel,
+                         ::testing::Values(Peer{"ThisUser", false}, Peer{"Stranger", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
