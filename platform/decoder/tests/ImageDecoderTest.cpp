@@ -69,9 +69,6 @@ QImage Noise(int width, int height) {
 
 // Hands the bytes out in pieces of at most `step`, noting every request and answer.
 struct Source {
-    explicit Source(QByteArray data, std::size_t step = SIZE_MAX)
-        : bytes(std::move(data)), step(step) {}
-
     std::size_t operator()(BYTE* buffer, std::size_t wanted) {
         requests.push_back(wanted);
         const std::size_t left = static_cast<std::size_t>(bytes.size()) - position;
@@ -83,7 +80,7 @@ struct Source {
     }
 
     QByteArray bytes;
-    std::size_t step;
+    std::size_t step = SIZE_MAX;
     std::size_t position = 0;
     std::vector<std::size_t> requests;
     std::vector<std::size_t> answers;
