@@ -48,16 +48,6 @@ std::string Read(CDC& dc, int w, int h) {
     return rows;
 }
 
-HBITMAP MakeDib(int w, int h, void** bits) {
-    BITMAPINFO info;
-    info.bmiHeader.biSize = 40;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
 std::vector<int> DarkColumns(CDC& dc, int y, int x0, int x1) {
     std::vector<int> columns;
     for (int x = x0; x < x1; ++x)
@@ -114,20 +104,17 @@ TEST_F(GdiTest, CopiesBetweenSurfaces) {
 }
 
 TEST_F(GdiTest, DibSectionsAreBottomUpWithPaddedRows) {
-    void* bits = nullptr;
-    HBITMAP dib = MakeDib(5, 20, &bits);
+    testsupport::DibSurface dib(5, 20);
     BITMAP bm;
-    ASSERT_EQ(GetObjectW(dib, sizeof bm, &bm), static_cast<int>(sizeof bm));
+    ASSERT_EQ(GetObjectW(dib.bitmap, sizeof bm, &bm), static_cast<int>(sizeof bm));
     EXPECT_EQ(bm.bmWidthBytes, 16);
     EXPECT_EQ(bm.bmBitsPixel, 24);
-    EXPECT_EQ(bm.bmBits, bits);
+    EXPECT_EQ(bm.bmBits, dib.bits);
 
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
+    CDC& dc = dib.dc;
     dc.SetPixel(0, 0, RGB(1, 2, 3));     // top row: stored last
     dc.SetPixel(4, 19, RGB(10, 20, 30)); // bottom row: stored first
-    const auto* bytes = static_cast<const BYTE*>(bits);
+    const auto* bytes = static_cast<const BYTE*>(dib.bits);
     EXPECT_EQ((std::vector<BYTE>(bytes + 304, bytes + 307)), (std::vector<BYTE>{3, 2, 1}));
     EXPECT_EQ((std::vector<BYTE>(bytes + 12, bytes + 15)), (std::vector<BYTE>{30, 20, 10}));
 
@@ -142,9 +129,6 @@ TEST_F(GdiTest, DibSectionsAreBottomUpWithPaddedRows) {
     dc.DrawText(u"H", -1, &box, DT_LEFT);
     EXPECT_FALSE(DarkColumns(dc, 5, 0, 5).empty());
     EXPECT_TRUE(DarkColumns(dc, 18, 0, 5).empty());
-    SelectObject(dc, old);
-    dc.DeleteDC();
-    EXPECT_TRUE(DeleteObject(dib));
 }
 
 TEST_F(GdiTest, BitmapsLiveInOneSurfaceAndCannotBeDeletedWhileSelected) {

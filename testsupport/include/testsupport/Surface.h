@@ -15,7 +15,7 @@ struct Surface {
 
     Surface(int width, int height, COLORREF fill = RGB(255, 255, 255), bool dib = false) {
         dc.CreateCompatibleDC(nullptr);
-        const BITMAPINFO info{{40, width, height, 1, 24}};
+        const BITMAPINFO info{{40, width, height, 1, 24}, {}};
         bitmap = dib ? CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)
                      : CreateCompatibleBitmap(dc.m_hDC, width, height);
         previous = SelectObject(dc.m_hDC, bitmap);
