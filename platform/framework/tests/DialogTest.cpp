@@ -27,6 +27,7 @@ using testsupport::ModalScript;
 constexpr UINT kName = 1001, kList = 1002, kCombo = 1003, kCheck = 1004, kApply = 1005,
                kFiles = 1006, kLocked = 1007, kHidden = 1008, kSorted = 1009;
 
+constexpr DWORD kFileList = LVS_REPORT | LVS_SHAREIMAGELISTS | WS_BORDER;
 const platform::DialogTemplate kTemplate{
     200,
     u"Dialog",
@@ -43,11 +44,7 @@ const platform::DialogTemplate kTemplate{
      {ControlKind::ListBox, kList, u"", {6, 54, 60, 30}, LBS_NOTIFY | WS_VSCROLL},
      {ControlKind::ComboBox, kCombo, u"", {70, 54, 60, 40}, CBS_DROPDOWNLIST},
      {ControlKind::ComboBox, kSorted, u"", {70, 70, 60, 40}, CBS_DROPDOWNLIST | CBS_SORT},
-     {ControlKind::ListView,
-      kFiles,
-      u"List1",
-      {0, 86, 136, 60},
-      LVS_REPORT | LVS_SHAREIMAGELISTS | WS_BORDER}}};
+     {ControlKind::ListView, kFiles, u"List1", {0, 86, 136, 60}, kFileList}}};
 
 // Records every notice of its controls and moves its members as the launcher's pages do.
 class TestDialog : public CDialog {
