@@ -351,6 +351,7 @@ TEST(PopupPlacement, AlignmentFlagsNameTheCornerAtTheAnchorOrBesideAnIcon) {
              Case{"left top", PopupTopLeft(topLeft, {20, 30}, size, device), {20, 30}},
              Case{"right, kept on", PopupTopLeft(TPM_RIGHTALIGN, {50, 30}, size, device), {0, 30}},
              Case{"no flags, kept on", PopupTopLeft(0, {220, 300}, size, device), {160, 250}},
+             Case{"above the top", PopupTopLeft(TPM_BOTTOMALIGN, {20, 30}, size, device), {20, 0}},
              Case{"top strip", PopupBeside(corner, {500, 5, 16, 16}, size, wide), {436, 21}},
              Case{"bottom panel", PopupBeside(corner, {900, 750, 16, 16}, size, wide), {836, 680}},
              Case{"left edge", PopupBeside(corner, {2, 5, 16, 16}, size, wide), {0, 21}},
