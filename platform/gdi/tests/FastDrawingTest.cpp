@@ -12,33 +12,18 @@
 
 namespace {
 
-// Names as launchers carry them: short and long, kerned pairs and ligatures whose glyphs share
-// pixels, accents, other scripts, line breaks, nothing at all.
-const std::u16string kNames[] = {u"Calendar",
-                                 u"Contacts",
-                                 u"File Explorer",
-                                 u"Internet Explorer",
-                                 u"Pocket Word",
-                                 u"Calculator and Unit Converter",
-                                 u"AV To Ty Wa",
-                                 u"office ffi ffl fj",
-                                 u"Wg jypq",
-                                 u"Ünïcödé ÄÖÜ ß",
-                                 u"e\u0301 combined",
-                                 u"עברית",
-                                 u"日本語",
-                                 u"@#%&*()[]{}|\\/",
-                                 u"",
-                                 u" ",
-                                 u"Program number 49",
-                                 u"Group 12",
-                                 u"two\r\nlines",
-                                 u"a\r\n\r\nc",
-                                 u"tail\r\n",
-                                 u"lone\rcr and \nlf",
-                                 u"WWWWWWWWWWWWWWWWWWWWWWWWW",
-                                 u"iiiiiiiiiiiiiiiiiiiii",
-                                 u"Tovalo Setting"};
+// Names as launchers carry them:
+const std::u16string kNames[] = {
+    // short and long,
+    u"Calendar", u"Contacts", u"File Explorer", u"Internet Explorer", u"Pocket Word",
+    u"Calculator and Unit Converter", u"Program number 49", u"Group 12", u"Tovalo Setting",
+    // kerned pairs and ligatures whose glyphs share pixels, runs of wide and narrow letters,
+    u"AV To Ty Wa", u"office ffi ffl fj", u"Wg jypq", u"WWWWWWWWWWWWWWWWWWWWWWWWW",
+    u"iiiiiiiiiiiiiiiiiiiii",
+    // accents, other scripts, signs,
+    u"Ünïcödé ÄÖÜ ß", u"e\u0301 combined", u"עברית", u"日本語", u"@#%&*()[]{}|\\/",
+    // line breaks, nothing at all.
+    u"two\r\nlines", u"a\r\n\r\nc", u"tail\r\n", u"lone\rcr and \nlf", u"", u" "};
 
 struct Format {
     const char* name;
