@@ -175,31 +175,6 @@ TEST_F(Framework, ViewPaintsThroughOnDrawOnItsOwnSurface) {
 
 // --- The application and its loop ---
 
-class ExitingApp : public CWinApp {
-public:
-    ExitingApp(bool start, bool filterClose) : m_start(start), m_frame(filterClose) {}
-    BOOL InitInstance() override {
-        if (!m_start)
-            return FALSE;
-        m_frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
-        m_pMainWnd = &m_frame;
-        for (auto [message, wParam] : m_posts)
-            m_frame.PostMessage(message, wParam, 0);
-        return TRUE;
-    }
-    int ExitInstance() override {
-        ++m_exits;
-        m_aliveAtExit = m_frame.GetSafeHwnd() != nullptr;
-        return 7;
-    }
-
-    bool m_start;
-    LoggingFrame m_frame;
-    std::vector<std::pair<UINT, WPARAM>> m_posts;
-    int m_exits = 0;
-    bool m_aliveAtExit = false;
-};
-
 using Message = std::pair<UINT, WPARAM>;
 const Message kView{WM_COMMAND, 32773}, kSetting{WM_COMMAND, 32771}, kExit{WM_COMMAND, ID_APP_EXIT},
     kClose{WM_CLOSE, 0}, kSized{WM_SIZE, 0}, kDestroyed{WM_DESTROY, 0};
@@ -218,13 +193,37 @@ const LoopRun kRuns[] = {
     {"unfiltered close", true, false, {kClose, kSetting}, {kDestroyed}},
 };
 
+// Starts as the run says, with its messages posted to the frame.
+class ExitingApp : public CWinApp {
+public:
+    explicit ExitingApp(const LoopRun& run) : m_run(run), m_frame(run.filterClose) {}
+    BOOL InitInstance() override {
+        if (!m_run.start)
+            return FALSE;
+        m_frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+        m_pMainWnd = &m_frame;
+        for (auto [message, wParam] : m_run.posts)
+            m_frame.PostMessage(message, wParam, 0);
+        return TRUE;
+    }
+    int ExitInstance() override {
+        ++m_exits;
+        m_aliveAtExit = m_frame.GetSafeHwnd() != nullptr;
+        return 7;
+    }
+
+    const LoopRun& m_run;
+    LoggingFrame m_frame;
+    int m_exits = 0;
+    bool m_aliveAtExit = false;
+};
+
 TEST_F(Framework, TheLoopRunsUntilTheFrameIsDestroyed) {
     for (const LoopRun& run : kRuns) {
         SCOPED_TRACE(run.name);
         g_log.clear();
-        ExitingApp app(run.start, run.filterClose);
+        ExitingApp app(run);
         EXPECT_EQ(AfxGetApp(), &app);
-        app.m_posts = run.posts;
         // A start that decides not to run ends with what ExitInstance says, as a run does.
         EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 7);
         EXPECT_EQ(app.m_exits, 1);
