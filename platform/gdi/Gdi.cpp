@@ -256,7 +256,8 @@ HBITMAP SHLoadDIBitmap(LPCWSTR szFileName) {
 namespace platform {
 
 void AddBitmapResource(UINT id, const BYTE* bytes, std::size_t size) {
-    Resources()[id] = QByteArray(reinterpret_cast<const char*>(bytes), static_cast<int>(size));
+    Resources()[id] =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
 }
 
 bool GetSurfacePixels(HDC hDC, SurfacePixels* pixels) {

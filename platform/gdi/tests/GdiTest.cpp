@@ -244,7 +244,8 @@ TEST_F(GdiTest, CopiesToAWindowAreCountedAndShown) {
 
 TEST_F(GdiTest, BitmapResourcesComeFromTheProgramsBmpBytes) {
     // One pure green pixel, blue green red and a pad byte.
-    const std::string bmp = testsupport::MakeBmp(1, 1, 24, 4, std::string("\0\xFF\0\0", 4));
+    // Resource bytes are the program's own and stay for its whole run.
+    static const std::string bmp = testsupport::MakeBmp(1, 1, 24, 4, std::string("\0\xFF\0\0", 4));
     platform::AddBitmapResource(42, reinterpret_cast<const BYTE*>(bmp.data()), bmp.size());
     CBitmap bitmap, missing;
     ASSERT_TRUE(bitmap.LoadBitmap(42));

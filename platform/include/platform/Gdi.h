@@ -154,6 +154,8 @@ PLATFORM_EXPORT HBITMAP SHLoadDIBitmap(LPCWSTR szFileName);
 
 namespace platform {
 
+// Makes BMP bytes built into the program the bitmap resource `id`. The bytes are used where
+// they are, not copied, so they must stay for as long as the resource may be loaded.
 PLATFORM_EXPORT void AddBitmapResource(UINT id, const BYTE* bytes, std::size_t size);
 
 // The pixel memory of a memory surface that holds a bitmap compatible with the display:
