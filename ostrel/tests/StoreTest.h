@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -73,14 +72,6 @@ protected:
     static void StoreGroup(int slot, std::u16string_view name, int count = 0) {
         Set(Slot(u"Groups", slot), u"GroupName", Text(name));
         Set(Slot(u"Groups", slot), u"IconCount", Dword(count));
-    }
-    void Favorite(const std::string& relative) {
-        testsupport::WriteFile(Device() / "Windows" / "Favorites" / relative,
-                               "[InternetShortcut]\nURL=https://example.org/\n");
-    }
-    static void ShowFavorites(int groupSlot) {
-        Set(u"", u"CheckFavorite", Dword(1));
-        Set(u"", u"FavoritePK", Dword(groupSlot));
     }
     template <typename List> static std::vector<int> Keys(List& list) {
         std::vector<int> keys;
