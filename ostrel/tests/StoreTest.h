@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,7 +47,6 @@ inline void Set(const std::u16string& slot, const WCHAR* name, const Value& v) {
 
 // Text as the store takes it: UTF-16 bytes with the terminator.
 struct Bytes {
-    explicit Bytes(std::u16string s) : text(std::move(s)) {}
     const BYTE* data() const { return reinterpret_cast<const BYTE*>(text.c_str()); }
     int count() const { return static_cast<int>((text.size() + 1) * 2); }
     std::u16string text;
