@@ -20,7 +20,6 @@ constexpr COLORREF RightColor(int i) {
 class QuickLaunch : public WindowTest {
 protected:
     void TearDown() override {
-        m_wnd.reset();
         Keep(0);
         WindowTest::TearDown();
     }

@@ -58,19 +58,14 @@ inline std::vector<Label> Rim(int nGroups, int nSlots, int nCurrent, int k = 0, 
 
 class SelectorTest : public WindowTest {
 protected:
-    void TearDown() override {
-        m_wnd.reset();
-        WindowTest::TearDown();
-    }
-    // Group i is named names[i], or "Group <i>" past them; it has slot 2i + 1 and 10 + i
+    // Group i is named names[i], or "Group A" and on past them; it has slot 2i + 1 and 10 + i
     // programs, so a notice with a wrong field shows.
     void AddGroups(int nCount, const std::vector<std::u16string>& names = {}) {
         m_groups.m_List.RemoveAll();
         for (int i = 0; i < nCount; ++i) {
-            const std::string number = "Group " + std::to_string(i);
             const std::u16string name = i < static_cast<int>(names.size())
                                             ? names[i]
-                                            : std::u16string(number.begin(), number.end());
+                                            : u"Group " + std::u16string(1, u'A' + i);
             GROUPICONDATA group;
             group.PK = 2 * i + 1;
             group.IconCount = 10 + i;
