@@ -248,14 +248,12 @@ TEST_F(IconListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
     wnd.MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
     wnd.MakeDefaultList(u"\\Windows\\Nowhere\\*.*");
     fs::permissions(programs / "Locked", fs::perms::owner_all);
-    CGetExeIconInfo stored; // what the store now holds
-    stored.InitReg();
+    m_list.ExeIconListReload(); // what the store now holds
     std::vector<std::u16string> found;
-    for (int i = 0; i < stored.m_List.GetCount(); ++i) {
-        EXPECT_EQ(stored.GetIcon(i).GroupPosition, 0);
-        found.push_back(std::u16string(stored.GetIcon(i).IconName) + u"=" +
-                        stored.GetIcon(i).IconPath);
-        DestroyIcon(stored.GetIcon(i).hIcon);
+    for (int i = 0; i < m_list.m_List.GetCount(); ++i) {
+        EXPECT_EQ(m_list.GetIcon(i).GroupPosition, 0);
+        found.push_back(std::u16string(m_list.GetIcon(i).IconName) + u"=" +
+                        m_list.GetIcon(i).IconPath);
     }
     std::sort(found.begin(), found.end());
     const std::u16string root = u"\\Windows\\Start Menu\\Programs\\";
