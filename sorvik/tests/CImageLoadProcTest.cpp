@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -218,20 +217,15 @@ TEST_F(ImageTest, BlankBitmapsAreMadeAt16And8BitsOnly) {
     EXPECT_EQ(std::tuple(m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.wBitCount), std::tuple(0, 0, 0));
 }
 
+// Up to 255 colours here; a count byte of 0 giving 256 is read with the hostile files.
 TEST_F(ImageTest, PalettesHoldTheirColoursInFileOrder) {
-    std::string full = Bytes({'P', 'F', 0});
-    for (int i = 0; i < 256; ++i)
-        testsupport::PutWord(full, static_cast<std::uint16_t>(i * 257));
-    for (auto [file, colours] : {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
-                                           Units{0x1234, 0xF800, 0x001F}),
-                                 {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}},
-                                 {full, Units{0, 257, 255 * 257}}}) {
+    for (auto [file, colours] :
+         {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
+                    Units{0x1234, 0xF800, 0x001F}),
+          {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}}}) {
         _SXPALETTE* palette = m_proc.LoadPalette(Put("p.pal", file).c_str());
         ASSERT_NE(palette, nullptr);
-        Units got(palette->pColors, palette->pColors + palette->nColors);
-        if (palette->nColors == 256)
-            got = {got[0], got[1], got[255]};
-        EXPECT_EQ(got, colours);
+        EXPECT_EQ(Units(palette->pColors, palette->pColors + palette->nColors), colours);
         FreePalette(palette);
     }
     EXPECT_EQ(m_proc.LoadPalette(nullptr), nullptr);
