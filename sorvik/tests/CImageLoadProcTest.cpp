@@ -161,13 +161,6 @@ public:
     using CImageLoadProc::ConvertToCompatibleBitmap;
 };
 
-TEST_F(ImageTest, OtherDepthsAreNotConverted) {
-    std::vector<BYTE> raw(16, 0);
-    m_bmp = {16, 32, 2, 2};
-    EXPECT_EQ(Probe::ConvertToCompatibleBitmap(&m_bmp, raw.data()), 0u);
-    EXPECT_EQ(std::tuple(m_bmp.pData, m_bmp.bLoaded, m_bmp.wBitCount), std::tuple(nullptr, 0, 32));
-}
-
 TEST_F(ImageTest, ColoursPackIntoSixteenBits) {
     const BYTE bytes[] = {0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00,
                           0xFF, 0x07, 0x03, 0x07, 0x56, 0x34, 0x12};
@@ -194,7 +187,7 @@ TEST_F(ImageTest, ColoursPackIntoSixteenBits) {
             << in << "+" << change;
 }
 
-TEST_F(ImageTest, BlankBitmapsAreMadeAt16And8BitsOnly) {
+TEST_F(ImageTest, BlankBitmapsAreMadeAndRawPixelsConvertedAt16And8BitsOnly) {
     // Width, height, depth, result, size, loaded.
     const DWORD rows[][6] = {{5, 3, 16, SX_SUCCESS, 30, 1},
                              {5, 3, 8, SX_SUCCESS, 15, 1},
@@ -213,6 +206,11 @@ TEST_F(ImageTest, BlankBitmapsAreMadeAt16And8BitsOnly) {
     }
     EXPECT_EQ(CImageLoadProc::ClearBitmap(&m_bmp), 0u);
     EXPECT_EQ(std::tuple(m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.wBitCount), std::tuple(0, 0, 0));
+    // Nor are other depths converted.
+    std::vector<BYTE> raw(16, 0);
+    m_bmp = {16, 32, 2, 2};
+    EXPECT_EQ(Probe::ConvertToCompatibleBitmap(&m_bmp, raw.data()), 0u);
+    EXPECT_EQ(std::tuple(m_bmp.pData, m_bmp.bLoaded, m_bmp.wBitCount), std::tuple(nullptr, 0, 32));
 }
 
 // Up to 255 colours here; a count byte of 0 giving 256 is read with the hostile files.
