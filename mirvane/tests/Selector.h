@@ -111,9 +111,7 @@ protected:
             dc.FillSolidRect(0, 0, 118, 110, RGB(255, 255, 255));
         }
         auto text = [&](const Label& label) {
-            const GROUPICONDATA group = m_groups.GetIcon(label.nGroup);
-            return CString(std::u16string_view(
-                group.GroupName, std::find(group.GroupName, std::end(group.GroupName), 0)));
+            return CString(m_groups.GetIcon(label.nGroup).GroupName);
         };
         auto place = [&](const Label& label) {
             const SIZE size = dc.GetTextExtent(text(label));
