@@ -14,6 +14,7 @@ TEST(LabelFit, LongNamesAreCutByTheirAverageCharacterWidth) {
                                              {84, 12, 83, 12},
                                              {500, 2, 83, 1},
                                              {10, 3, 1, 0},
+                                             {19, 10, 0, 0},
                                              {5, 10, 1, 10}})
         EXPECT_EQ(mirvane::FittedLength(width, chars, limit), kept) << width << "/" << chars;
 }
