@@ -153,7 +153,7 @@ TEST_F(IconListTest, KeysTapsAndCallsMoveTheRowsAndStartPrograms) {
 
 // The band covers twelve lines below row 0 over the background; a dashed line marks the top
 // of each new group.
-TEST_F(IconListTest, TheBandAndTheGroupLinesOverTheBackground) {
+TEST_F(IconListTest, TheBandGroupLinesAndScrollFramesOverTheBackground) {
     for (int bSkinBack : {1, 0}) {
         Build({0, 0, 5, 5}, bSkinBack); // rows show programs 3, 0, 1, 2: groups 5, 0, 0, 5
         for (int y = 53; y <= 66; ++y) {
@@ -170,16 +170,13 @@ TEST_F(IconListTest, TheBandAndTheGroupLinesOverTheBackground) {
         EXPECT_FALSE(Dark(Shown(0, 80)));
         EXPECT_FALSE(Dark(Shown(0, 0))) << "never a line on top of row 0";
     }
-}
-
-TEST_F(IconListTest, AKeyScrollShowsThreeFramesOfTheListArea) {
-    Build(std::vector<int>(9, 0));
+    // A key scroll shows three frames of the list area.
     FrameRecorder frames(*m_wnd, 118, 287);
     Keys("D");
-    ASSERT_EQ(frames.areas, std::vector<RECT>(3, RECT{0, 0, 118, 280}));
-    // The middle frame has the rows 20 pixels up: y 5 shows program 8's icon, 45 program 0's.
+    ASSERT_EQ(frames.areas, std::vector<RECT>(3, RECT{0, 0, 118, 160}));
+    // The middle frame has the rows 20 pixels up: y 5 shows program 3's icon, 45 program 0's.
     for (int k : {0, 1, 2})
-        EXPECT_EQ(frames.frames[1]->dc.GetPixel(16, 5 + 40 * k), ProgramColor((8 + k) % 9)) << k;
+        EXPECT_EQ(frames.frames[1]->dc.GetPixel(16, 5 + 40 * k), ProgramColor((3 + k) % 4)) << k;
 }
 
 TEST_F(IconListTest, AnEmptyListShowsTheSkinAndIgnoresInputAndNoRoomIsRefused) {
