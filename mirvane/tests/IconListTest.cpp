@@ -58,7 +58,6 @@ protected:
         ASSERT_TRUE(
             m_wnd->Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, kPlace, &m_parent, 3333));
         m_wnd->MakeInitWnd(m_skin.dc, kPlace);
-        m_parent.m_hWatched = *m_wnd;
     }
     COLORREF Shown(int x, int y) {
         Repaint(*m_wnd);
@@ -82,136 +81,118 @@ protected:
         for (char k : keys)
             Key(*m_wnd, k == 'D' ? VK_DOWN : k == 'U' ? VK_UP : VK_RETURN);
     }
-    int Copies() { return platform::WindowCopyCount(*m_wnd); }
 
     CGetExeIconInfo m_list;
     std::unique_ptr<IconList> m_wnd;
 };
 
-// Keys into another group tell the parent: 1 after the up key, 0 after the down key, with
-// the new group's slot.
-TEST_F(IconListTest, RowsFollowTheKeysRoundTheColumn) {
+// Keys, a tap and the view's calls, in turn, and the rows, notices and starts they leave.
+// Keys into another group tell the parent: 1 after the up key, 0 after the down key, with the
+// new group's slot.
+TEST_F(IconListTest, KeysTapsAndCallsMoveTheRowsAndStartPrograms) {
+    const std::vector<int> seven(7, 0), ten(10, 0), twoGroups{0, 0, 3, 3};
+    const std::vector<int> rest{6, 0, 1, 2, 3, 4, 5};
     struct Row {
         std::vector<int> groups;
-        std::string keys;
+        std::string keys; // D down, U up, \r the action key
+        // Then MoveNextGroup(count, forward, key), or with a count of -n: the last program
+        // dropped and UpdateDrawList(n).
+        std::vector<std::array<int, 3>> calls;
+        std::pair<int, int> tap; // the lines pressed and released, if any
         std::vector<int> rows;
-        std::vector<Notice> notices;
-    } table[] = {{{0, 0, 0}, "", {2, 0, 1}},
-                 {std::vector<int>(10, 0), "", {9, 0, 1, 2, 3, 4, 5}},
-                 {{0, 0, 0}, "D", {0, 1, 2}},
-                 {{0, 0, 0}, "DUU", {1, 2, 0}},
-                 {{0, 0, 0, 0, 0}, "DU", {4, 0, 1, 2, 3}},
-                 {{0, 0, 0, 0, 0}, "UUU", {1, 2, 3, 4, 0}},
-                 {{0, 0, 3, 3}, "DDU", {0, 1, 2, 3}, {{0x19B3, 0, 3}, {0x19B3, 1, 0}}}};
+        std::vector<Notice> notices = {};
+        std::vector<std::u16string> started = {};
+    } table[] = {
+        {{0, 0, 0}, "", {}, {}, {2, 0, 1}},
+        {ten, "", {}, {}, {9, 0, 1, 2, 3, 4, 5}},
+        {{0, 0, 0}, "D", {}, {}, {0, 1, 2}},
+        {{0, 0, 0}, "DUU", {}, {}, {1, 2, 0}},
+        {{0, 0, 0, 0, 0}, "DU", {}, {}, {4, 0, 1, 2, 3}},
+        {{0, 0, 0, 0, 0}, "UUU", {}, {}, {1, 2, 3, 4, 0}},
+        {twoGroups, "DDU", {}, {}, {0, 1, 2, 3}, {{0x19B3, 0, 3}, {0x19B3, 1, 0}}},
+        {seven, "\r", {}, {}, rest, {}, {u"\\Windows\\program0.exe"}},
+        {seven, "UUD", {}, {130, 150}, {5, 6, 0, 1, 2, 3, 4}, {}, {u"\\Windows\\program1.exe"}},
+        {seven, "", {}, {90, 130}, rest},
+        {seven, "", {}, {285, 285}, rest},
+        // Empty, whole and missing groups are ignored.
+        {twoGroups, "", {{0, 1, 3}, {4, 1, 3}, {2, 1, 7}, {2, 0, 7}}, {}, {3, 0, 1, 2}},
+        {twoGroups, "", {{2, 1, 3}}, {}, {1, 2, 3, 0, -1}},
+        {twoGroups, "", {{2, 1, 3}, {2, 0, 0}}, {}, {3, 0, 1, 2}},
+        {ten, "D", {{-4, 0, 0}}, {}, {8, 0, 1, 2, -1}},
+    };
     for (const Row& row : table) {
+        SCOPED_TRACE(testing::Message() << "row " << (&row - table));
         Build(row.groups);
         Keys(row.keys);
-        EXPECT_EQ(Rows(row.rows.size()), row.rows)
-            << row.groups.size() << " programs, " << row.keys;
-        EXPECT_EQ(m_parent.m_notices, row.notices) << row.keys;
+        for (auto [count, forward, key] : row.calls) {
+            if (count >= 0) {
+                m_wnd->MoveNextGroup(count, forward, key);
+            } else {
+                DestroyIcon(m_list.m_List.RemoveTail().hIcon);
+                m_wnd->UpdateDrawList(-count);
+            }
+        }
+        if (auto [press, release] = row.tap; press) {
+            const int top = press / 40 * 40;
+            const COLORREF resting = Shown(116, top + 3), above = Shown(116, top + 2);
+            Press(*m_wnd, 50, press);
+            // The press highlight starts 3 pixels below the row's top, on the window itself.
+            if (press < 280) {
+                EXPECT_EQ(std::pair(At(*m_wnd, 116, top + 2), At(*m_wnd, 116, top + 3)),
+                          std::pair(above, Blend(kBand, resting, 200)));
+            }
+            Release(*m_wnd, 60, release);
+            EXPECT_EQ(GetCapture(), nullptr);
+            EXPECT_EQ(Shown(116, top + 3), resting) << "highlight gone";
+        }
+        EXPECT_EQ(Rows(row.rows.size()), row.rows);
+        EXPECT_EQ(m_parent.m_notices, row.notices);
+        EXPECT_EQ(m_started, row.started);
     }
 }
 
-TEST_F(IconListTest, TheBandCoversTwelveLinesBelowRowZeroOverTheBackground) {
+// The band covers twelve lines below row 0 over the background; a dashed line marks the top
+// of each new group.
+TEST_F(IconListTest, TheBandGroupLinesAndScrollFramesOverTheBackground) {
     for (int bSkinBack : {1, 0}) {
-        Build({0}, bSkinBack);
+        Build({0, 0, 5, 5}, bSkinBack); // rows show programs 3, 0, 1, 2: groups 5, 0, 0, 5
         for (int y = 53; y <= 66; ++y) {
             COLORREF back = bSkinBack ? SkinColor(122 + 116, y + 7) : RGB(255, 255, 255);
             EXPECT_EQ(Shown(116, y), y == 53 || y == 66 ? back : Blend(kBand, back, 130))
                 << "skin " << bSkinBack << ", y " << y;
         }
+        std::vector<int> dark;
+        for (int x = 0; x < 10; ++x)
+            if (Dark(Shown(x, 40)))
+                dark.push_back(x);
+        EXPECT_EQ(dark, (std::vector<int>{0, 1, 2, 3, 4, 8, 9}));
+        EXPECT_TRUE(Dark(Shown(0, 120)));
+        EXPECT_FALSE(Dark(Shown(0, 80)));
+        EXPECT_FALSE(Dark(Shown(0, 0))) << "never a line on top of row 0";
     }
-}
-
-TEST_F(IconListTest, ADashedLineMarksTheTopOfEachNewGroup) {
-    Build({0, 0, 5, 5}); // rows show programs 3, 0, 1, 2: groups 5, 0, 0, 5
-    std::vector<int> dark;
-    for (int x = 0; x < 10; ++x)
-        if (Dark(Shown(x, 40)))
-            dark.push_back(x);
-    EXPECT_EQ(dark, (std::vector<int>{0, 1, 2, 3, 4, 8, 9}));
-    EXPECT_TRUE(Dark(Shown(0, 120)));
-    EXPECT_FALSE(Dark(Shown(0, 80)));
-    EXPECT_FALSE(Dark(Shown(0, 0))) << "never a line on top of row 0";
-}
-
-TEST_F(IconListTest, AKeyScrollShowsThreeFramesOfTheListArea) {
-    Build(std::vector<int>(9, 0));
+    // A key scroll shows three frames of the list area.
     FrameRecorder frames(*m_wnd, 118, 287);
     Keys("D");
-    ASSERT_EQ(frames.areas, std::vector<RECT>(3, RECT{0, 0, 118, 280}));
-    // The middle frame has the rows 20 pixels up: y 5 shows program 8's icon, 45 program 0's.
+    ASSERT_EQ(frames.areas, std::vector<RECT>(3, RECT{0, 0, 118, 160}));
+    // The middle frame has the rows 20 pixels up: y 5 shows program 3's icon, 45 program 0's.
     for (int k : {0, 1, 2})
-        EXPECT_EQ(frames.frames[1]->dc.GetPixel(16, 5 + 40 * k), ProgramColor((8 + k) % 9)) << k;
-}
-
-TEST_F(IconListTest, TheActionKeyAndTapsStartPrograms) {
-    struct Row {
-        std::string keys;
-        int nPress, nRelease;
-        std::vector<std::u16string> started;
-    } table[] = {{"\r", -1, -1, {u"\\Windows\\program0.exe"}},
-                 {"UUD", 130, 150, {u"\\Windows\\program1.exe"}},
-                 {"", 90, 130, {}},
-                 {"", 285, 285, {}}};
-    for (const Row& row : table) {
-        Build(std::vector<int>(7, 0));
-        Keys(row.keys);
-        const std::vector<int> rows = Rows(7);
-        if (row.nPress >= 0) {
-            const int top = row.nPress / 40 * 40;
-            const COLORREF resting = Shown(116, top + 3), above = Shown(116, top + 2);
-            Press(*m_wnd, 50, row.nPress);
-            // The press highlight starts 3 pixels below the row's top, on the window itself.
-            if (row.nPress < 280)
-                EXPECT_EQ(std::pair(At(*m_wnd, 116, top + 2), At(*m_wnd, 116, top + 3)),
-                          std::pair(above, Blend(kBand, resting, 200)));
-            Release(*m_wnd, 60, row.nRelease);
-            EXPECT_EQ(GetCapture(), nullptr);
-            EXPECT_EQ(Shown(116, top + 3), resting) << "highlight gone";
-        }
-        EXPECT_EQ(m_started, row.started) << row.keys << " " << row.nPress;
-        EXPECT_EQ(Rows(7), rows) << "the selection stays";
-    }
-}
-
-TEST_F(IconListTest, MoveNextGroupPutsTheGroupsFirstProgramInRowOne) {
-    Build({0, 0, 3, 3});
-    const int before = Copies();
-    for (auto [count, forward, key] : {std::tuple(0, 1, 3), {4, 1, 3}, {2, 1, 7}, {2, 0, 7}})
-        m_wnd->MoveNextGroup(count, forward, key);
-    EXPECT_EQ(Copies(), before) << "empty, whole and missing groups are ignored";
-    m_wnd->MoveNextGroup(2, 1, 3);
-    EXPECT_EQ(Rows(5), (std::vector<int>{1, 2, 3, 0, -1}));
-    m_wnd->MoveNextGroup(2, 0, 0);
-    EXPECT_EQ(Rows(4), (std::vector<int>{3, 0, 1, 2}));
-    EXPECT_TRUE(m_parent.m_notices.empty());
+        EXPECT_EQ(frames.frames[1]->dc.GetPixel(16, 5 + 40 * k), ProgramColor((3 + k) % 4)) << k;
 }
 
 TEST_F(IconListTest, AnEmptyListShowsTheSkinAndIgnoresInputAndNoRoomIsRefused) {
     Build({});
     EXPECT_EQ(Shown(116, 60), SkinColor(238, 67));
-    const int before = Copies();
+    const int before = Copies(*m_wnd);
     Keys("UD\r");
-    Press(*m_wnd, 10, 10);
-    Release(*m_wnd, 10, 10);
+    Tap(*m_wnd, 10, 10);
     m_wnd->MoveNextGroup(1, 1, 0);
     m_wnd->UpdateDrawList(0);
-    EXPECT_EQ(Copies(), before);
+    EXPECT_EQ(Copies(*m_wnd), before);
     EXPECT_TRUE(m_started.empty());
     IconList narrow(40, 7, 1);
     narrow.SetListPtr(&m_list);
     EXPECT_FALSE(
         narrow.Create(nullptr, u"ICONINFO", WS_CHILD, RECT{122, 7, 122, 294}, &m_parent, 1));
-}
-
-TEST_F(IconListTest, UpdateDrawListResizesTheRowsAndStartsOver) {
-    Build(std::vector<int>(10, 0));
-    Keys("D");
-    DestroyIcon(m_list.GetIcon(9).hIcon);
-    m_list.m_List.RemoveTail();
-    m_wnd->UpdateDrawList(4);
-    EXPECT_EQ(Rows(5), (std::vector<int>{8, 0, 1, 2, -1}));
 }
 
 TEST_F(IconListTest, LabelsWiderThanTheRoomAreSplitInTwoLines) {
@@ -264,14 +245,12 @@ TEST_F(IconListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
     wnd.MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
     wnd.MakeDefaultList(u"\\Windows\\Nowhere\\*.*");
     fs::permissions(programs / "Locked", fs::perms::owner_all);
-    CGetExeIconInfo stored; // what the store now holds
-    stored.InitReg();
+    m_list.ExeIconListReload(); // what the store now holds
     std::vector<std::u16string> found;
-    for (int i = 0; i < stored.m_List.GetCount(); ++i) {
-        EXPECT_EQ(stored.GetIcon(i).GroupPosition, 0);
-        found.push_back(std::u16string(stored.GetIcon(i).IconName) + u"=" +
-                        stored.GetIcon(i).IconPath);
-        DestroyIcon(stored.GetIcon(i).hIcon);
+    for (int i = 0; i < m_list.m_List.GetCount(); ++i) {
+        EXPECT_EQ(m_list.GetIcon(i).GroupPosition, 0);
+        found.push_back(std::u16string(m_list.GetIcon(i).IconName) + u"=" +
+                        m_list.GetIcon(i).IconPath);
     }
     std::sort(found.begin(), found.end());
     const std::u16string root = u"\\Windows\\Start Menu\\Programs\\";

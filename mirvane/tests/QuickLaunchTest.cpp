@@ -2,7 +2,6 @@
 
 #include <mirvane/CQuickLWnd.h>
 
-#include <numeric>
 #include <optional>
 
 namespace {
@@ -21,9 +20,7 @@ constexpr COLORREF RightColor(int i) {
 class QuickLaunch : public WindowTest {
 protected:
     void TearDown() override {
-        m_wnd.reset();
-        for (int i = 0; i < m_list.m_List.GetCount(); ++i)
-            DestroyIcon(m_list.GetIcon(i).hIcon);
+        Keep(0);
         WindowTest::TearDown();
     }
     // Entry i is \Windows\Prog<i>.exe with a 16 x 16 icon of its two colours.
@@ -38,6 +35,11 @@ protected:
             m_list.m_List.AddTail(entry);
         }
     }
+    // Drops the entries past the first n.
+    void Keep(int n) {
+        while (m_list.m_List.GetCount() > n)
+            DestroyIcon(m_list.m_List.RemoveTail().hIcon);
+    }
     bool Open(CRect place = kBar) {
         m_wnd.emplace();
         m_wnd->SetListPtr(&m_list);
@@ -47,56 +49,40 @@ protected:
         return true;
     }
     COLORREF Skin(int x, int y) { return SkinColor(x + kBar.left, y + kBar.top); }
-    std::u16string Path(int i) {
-        return u"\\Windows\\Prog" + std::u16string(1, u'0' + i) + u".exe";
-    }
-    // The bar at rest: the skin, the icons of the entries drawn at their cells + (2, 2).
-    std::string CompareWithRest(std::vector<int> icons) {
+    // The bar at rest: the skin, the icons of the first n entries drawn at their cells + (2, 2),
+    // then the given fills.
+    std::string CompareWithRest(int n, const std::vector<std::pair<RECT, COLORREF>>& fills = {}) {
         Surface expected(75, 125);
         expected.dc.BitBlt(0, 0, 75, 125, &m_skin.dc, kBar.left, kBar.top, SRCCOPY);
-        for (int i : icons) {
+        for (int i = 0; i < n; ++i) {
             const int x = 25 * (i % 3) + 2, y = 25 * (i / 3) + 2;
             expected.dc.FillSolidRect(x, y, 8, 16, LeftColor(i));
             expected.dc.FillSolidRect(x + 8, y, 8, 16, RightColor(i));
         }
+        for (auto [rc, colour] : fills)
+            expected.dc.FillSolidRect(&rc, colour);
         return Diff(Snapshot(*m_wnd, 75, 125)->dc, expected.dc, 75, 125);
-    }
-    static std::vector<int> Upto(int n) {
-        std::vector<int> all(n);
-        std::iota(all.begin(), all.end(), 0);
-        return all;
     }
 
     std::optional<CQuickLWnd> m_wnd;
     CGetQLIconInfo m_list;
 };
 
+// Drawn at the start and by DrawList after the list changed, the picture at rest is also the
+// look a press returns to.
 TEST_F(QuickLaunch, RestShowsEachIconInItsCellOverTheSkin) {
-    for (int n : {0, 5, 15, 16}) {
-        Add(n - m_list.m_List.GetCount());
-        ASSERT_TRUE(Open());
-        EXPECT_EQ(CompareWithRest(Upto(std::min(n, 15))), "") << n << " entries";
-    }
-}
-
-TEST_F(QuickLaunch, APressedCellShowsItsIconEnlargedAndTheReleaseStartsIt) {
-    Add(4);
+    Add(16);
     ASSERT_TRUE(Open());
-    FrameRecorder copies(*m_wnd, 75, 125);
-    Press(*m_wnd, 55, 10);
-    EXPECT_EQ(copies.areas, (std::vector<RECT>{{50, 0, 70, 20}})) << "only the cell is copied";
-    // The 16 x 16 icon fills the 20 x 20 cell: its left half the cell's left ten columns.
-    for (int y = 0; y < 20; ++y)
-        for (int x = 50; x < 70; ++x)
-            ASSERT_EQ(At(*m_wnd, x, y), x < 60 ? LeftColor(2) : RightColor(2)) << x << "," << y;
-    for (auto [x, y] : {std::pair(49, 10), {70, 10}, {60, 20}})
-        EXPECT_EQ(At(*m_wnd, x, y), Skin(x, y)) << x << "," << y;
-    EXPECT_TRUE(m_started.empty()) << "nothing starts on the press";
-    Release(*m_wnd, 55, 10);
-    EXPECT_EQ(copies.areas.size(), 2u);
-    EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(CompareWithRest(Upto(4)), "");
-    EXPECT_EQ(m_started, std::vector<std::u16string>{Path(2)});
+    for (int n : {16, 15, 5, 0}) {
+        Keep(n);
+        const int before = Copies(*m_wnd);
+        m_wnd->DrawList();
+        EXPECT_EQ(Copies(*m_wnd), before + 1);
+        EXPECT_EQ(CompareWithRest(std::min(n, 15)), "") << n << " entries";
+        Press(*m_wnd, 5, 5);
+        Release(*m_wnd, 30, 30);
+        EXPECT_EQ(CompareWithRest(std::min(n, 15)), "") << n << " entries, after a press";
+    }
 }
 
 TEST_F(QuickLaunch, OnlyAPressAndReleaseInOneOccupiedCellStarts) {
@@ -116,39 +102,39 @@ TEST_F(QuickLaunch, OnlyAPressAndReleaseInOneOccupiedCellStarts) {
         EXPECT_EQ(GetCapture(), nullptr);
     }
     EXPECT_TRUE(m_started.empty());
-    EXPECT_EQ(CompareWithRest({0, 1, 2}), "") << "the misses leave the bar at rest";
+    EXPECT_EQ(CompareWithRest(3), "") << "the misses leave the bar at rest";
+    FrameRecorder copies(*m_wnd, 75, 125);
+    Press(*m_wnd, 55, 10);
+    EXPECT_EQ(copies.areas, (std::vector<RECT>{{50, 0, 70, 20}})) << "only the cell is copied";
+    // The 16 x 16 icon fills the 20 x 20 cell: its left half the cell's left ten columns.
+    for (int y = 0; y < 20; ++y)
+        for (int x = 50; x < 70; ++x)
+            ASSERT_EQ(At(*m_wnd, x, y), x < 60 ? LeftColor(2) : RightColor(2)) << x << "," << y;
+    for (auto [x, y] : {std::pair(49, 10), {70, 10}, {60, 20}})
+        EXPECT_EQ(At(*m_wnd, x, y), Skin(x, y)) << x << "," << y;
+    EXPECT_TRUE(m_started.empty()) << "nothing starts on the press";
+    Release(*m_wnd, 55, 10);
+    EXPECT_EQ(copies.areas.size(), 2u);
+    EXPECT_EQ(CompareWithRest(3), "");
     Press(*m_wnd, 5, 30);
     Release(*m_wnd, 6, 31);
-    EXPECT_EQ(m_started, std::vector<std::u16string>{Path(3)});
-}
-
-TEST_F(QuickLaunch, DrawListFollowsTheChangedList) {
-    Add(4);
-    ASSERT_TRUE(Open());
-    DestroyIcon(m_list.GetIcon(3).hIcon);
-    m_list.m_List.RemoveTail();
-    const int before = platform::WindowCopyCount(*m_wnd);
-    m_wnd->DrawList();
-    EXPECT_EQ(platform::WindowCopyCount(*m_wnd), before + 1);
-    EXPECT_EQ(CompareWithRest(Upto(3)), "");
-    Press(*m_wnd, 5, 5);
-    Release(*m_wnd, 30, 30);
-    EXPECT_EQ(CompareWithRest(Upto(3)), "") << "the resting look after a press is the new one";
+    EXPECT_EQ(m_started,
+              (std::vector<std::u16string>{u"\\Windows\\Prog2.exe", u"\\Windows\\Prog3.exe"}));
 }
 
 TEST_F(QuickLaunch, DrawLineDrawsTwoTonesOnTheNextCopy) {
     ASSERT_TRUE(Open());
     m_wnd->DrawLine(CPoint(5, 60), CPoint(40, 60), 1000);
     m_wnd->DrawLine(CPoint(60, 30), CPoint(60, 50), 7);
-    EXPECT_EQ(At(*m_wnd, 10, 60), Skin(10, 60)) << "the lines wait for the next copy";
+    EXPECT_EQ(CompareWithRest(0), "") << "the lines wait for the next copy";
     Repaint(*m_wnd);
+    // The dark tone along the points, the light one below a line of kind 1000, else beside it.
     const COLORREF dark = RGB(50, 21, 171), light = RGB(178, 149, 171);
-    for (int x = 5; x < 40; ++x)
-        EXPECT_EQ(std::pair(At(*m_wnd, x, 60), At(*m_wnd, x, 61)), std::pair(dark, light)) << x;
-    for (int y = 30; y < 50; ++y)
-        EXPECT_EQ(std::pair(At(*m_wnd, 60, y), At(*m_wnd, 61, y)), std::pair(dark, light)) << y;
-    for (auto [x, y] : {std::pair(40, 60), {5, 59}, {5, 62}, {59, 40}, {62, 40}, {60, 50}})
-        EXPECT_EQ(At(*m_wnd, x, y), Skin(x, y)) << x << "," << y;
+    EXPECT_EQ(CompareWithRest(0, {{{5, 60, 40, 61}, dark},
+                                  {{5, 61, 40, 62}, light},
+                                  {{60, 30, 61, 50}, dark},
+                                  {{61, 30, 62, 50}, light}}),
+              "");
 }
 
 TEST_F(QuickLaunch, SurfacesAreFreedAndAWindowWithoutThemIsRefused) {

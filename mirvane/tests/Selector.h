@@ -7,6 +7,7 @@
 #include <platform/Device.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace mirvanetest {
@@ -31,37 +32,45 @@ struct Label {
 constexpr RECT kSelectorPlace{0, 13, 118, 123};
 constexpr COLORREF kViolet = RGB(180, 102, 242);
 
-// The five labels at rest on the main screen's 118 x 110 selector.
-inline std::vector<Label> RestingFive(int nCurrent, int nGroups) {
-    auto at = [&](int offset) { return (nCurrent + offset + nGroups) % nGroups; };
-    return {{at(0), {103, 55}, Hang::Centred},
-            {at(1), {92, 87}, Hang::Above},
-            {at(2), {64, 107}, Hang::Above},
-            {at(-1), {92, 23}, Hang::Below},
-            {at(-2), {64, 3}, Hang::Below}};
+// The labels of nGroups groups on nSlots rim positions (no more than the groups), from group
+// nCurrent, in frame k of a turn of five frames (0: at rest): label j stands j positions and
+// k fifths of one on, down the rim for a turn down; those past the bottom (or top) wrap round
+// to the other quarter as the groups before the current one.
+inline std::vector<Label> Rim(int nGroups, int nSlots, int nCurrent, int k = 0, bool bDown = true) {
+    std::vector<Label> labels;
+    nSlots = std::min(nSlots, nGroups);
+    const double sign = bDown ? -1 : 1, step = 3.1415926 / nSlots;
+    for (int j = 0; j < nSlots; ++j) {
+        double angle = sign * (k * step / 5 + j * step);
+        const bool bWrapped = std::fabs(angle) > 1.5707963;
+        if (bWrapped)
+            angle -= sign * 3.1415926;
+        const int nGroup = nCurrent - static_cast<int>(sign) * (bWrapped ? j - nSlots : j);
+        labels.push_back({(nGroup % nGroups + nGroups) % nGroups,
+                          {48 + static_cast<LONG>(std::trunc(55 * std::cos(angle))),
+                           55 - static_cast<LONG>(std::trunc(55 * std::sin(angle)))},
+                          std::fabs(angle) < 1e-9 ? Hang::Centred
+                          : angle > 0             ? Hang::Below
+                                                  : Hang::Above});
+    }
+    return labels;
 }
 
 class SelectorTest : public WindowTest {
 protected:
-    void TearDown() override {
-        m_wnd.reset();
-        WindowTest::TearDown();
-    }
-    // Group i has slot 2i + 1 and 10 + i programs, so a notice with a wrong field shows.
-    void AddGroups(const std::vector<std::u16string>& names) {
-        for (const auto& name : names) {
-            const int i = m_groups.m_List.GetCount();
+    // Group i is named names[i], or "Group A" and on past them; it has slot 2i + 1 and 10 + i
+    // programs, so a notice with a wrong field shows.
+    void AddGroups(int nCount, const std::vector<std::u16string>& names = {}) {
+        m_groups.m_List.RemoveAll();
+        for (int i = 0; i < nCount; ++i) {
+            const std::u16string name = i < static_cast<int>(names.size())
+                                            ? names[i]
+                                            : u"Group " + std::u16string(1, u'A' + i);
             GROUPICONDATA group;
             group.PK = 2 * i + 1;
             group.IconCount = 10 + i;
             std::copy_n(name.data(), std::min<std::size_t>(name.size(), 259), group.GroupName);
             m_groups.m_List.AddTail(group);
-        }
-    }
-    void AddNumbered(int nCount) {
-        for (int i = 0; i < nCount; ++i) {
-            const std::string s = "Group " + std::to_string(i);
-            AddGroups({std::u16string(s.begin(), s.end())});
         }
     }
     bool Open(int nBandHeight = 20, int nSlots = 5, int bSkinBack = 1, RECT place = kSelectorPlace,
@@ -75,11 +84,8 @@ protected:
         Repaint(*m_wnd);
         return true;
     }
-    void Tap(int x, int y) {
-        Press(*m_wnd, x, y);
-        Release(*m_wnd, x, y);
-    }
-    int Copies() { return platform::WindowCopyCount(*m_wnd); }
+    void Tap(int x, int y) { WindowTest::Tap(*m_wnd, x, y); }
+    int Copies() { return WindowTest::Copies(*m_wnd); }
 
     // Paints what the window must show, from the skin, the arrow files, the band laid just
     // before label nBandBefore (at rcBand, or under the centred label) and the labels.
@@ -105,9 +111,7 @@ protected:
             dc.FillSolidRect(0, 0, 118, 110, RGB(255, 255, 255));
         }
         auto text = [&](const Label& label) {
-            const GROUPICONDATA group = m_groups.GetIcon(label.nGroup);
-            return CString(std::u16string_view(
-                group.GroupName, std::find(group.GroupName, std::end(group.GroupName), 0)));
+            return CString(m_groups.GetIcon(label.nGroup).GroupName);
         };
         auto place = [&](const Label& label) {
             const SIZE size = dc.GetTextExtent(text(label));

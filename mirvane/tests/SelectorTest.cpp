@@ -1,53 +1,18 @@
 #include "Selector.h"
 
 #include "LabelFit.h"
-#include "RimWalk.h"
-
-#include <cmath>
-#include <functional>
 
 namespace {
 
 using namespace mirvanetest;
-using mirvane::kPi;
-using mirvane::Walk;
 
 constexpr POINT kUpper{110, 5}, kLower{110, 100};
-
-// The walks the pictures below do not show: few slots, none, and a turn of six.
-TEST(RimWalk, VisitsDrawTheNearestGroupsAtTheirAngles) {
-    struct Row {
-        int nGroups, nSlots;
-        bool bTurned;                               // the last frame of a forward turn
-        std::vector<std::pair<int, double>> visits; // visit number, degrees
-    } table[] = {
-        {4, 2, false, {{0, 0}, {1, -90}}}, // -90 is not past the bottom
-        {4, 0, false, {}},
-        {12, 6, true, {{0, -30}, {1, -60}, {2, -90}, {9, 60}, {10, 30}, {11, 0}}},
-        {3, 1, true, {{2, 0}}},
-    };
-    for (const Row& row : table) {
-        const double offset =
-            row.bTurned ? mirvane::FrameOffset(row.nSlots, 5, 5, Walk::Forward) : 0;
-        mirvane::RimWalk rim(row.nGroups, row.nSlots, offset, Walk::Forward);
-        std::vector<std::pair<int, double>> drawn;
-        double last = 1;
-        for (int j = 0; j < row.nGroups; ++j)
-            if (auto angle = rim.Visit())
-                drawn.emplace_back(j, std::round(*angle * 180 / kPi * 1e6) / 1e6), last = *angle;
-        EXPECT_EQ(drawn, row.visits) << row.nGroups << " groups, " << row.nSlots << " slots";
-        if (row.bTurned)
-            EXPECT_EQ(last, 0.0) << "the turned-in label stands exactly at the centre";
-    }
-}
 
 TEST(LabelFit, LongNamesAreCutByTheirAverageCharacterWidth) {
     for (auto [width, chars, limit, kept] : {std::array{120, 20, 83, 14},
                                              {83, 20, 83, 20},
                                              {84, 12, 83, 12},
-                                             {0, 0, 83, 0},
                                              {500, 2, 83, 1},
-                                             {1000, 1, 1, 1},
                                              {10, 3, 1, 0},
                                              {19, 10, 0, 0},
                                              {5, 10, 1, 10}})
@@ -56,35 +21,35 @@ TEST(LabelFit, LongNamesAreCutByTheirAverageCharacterWidth) {
 
 using Selector = SelectorTest;
 
+// Pictures at rest, also after turns and with fewer groups than positions.
 TEST_F(Selector, PicturesAtRestMatchTheSkinArrowsBandAndLabels) {
-    const std::vector<Label> three{
-        {0, {103, 55}, Hang::Centred}, {1, {75, 102}, Hang::Above}, {2, {75, 8}, Hang::Below}};
-    const std::vector<Label> two{{0, {103, 55}, Hang::Centred}, {1, {48, 109}, Hang::Above}};
-    const std::vector<std::u16string> ten{u"a", u"b", u"c", u"d", u"e",
-                                          u"f", u"g", u"h", u"i", u"j"};
     const std::vector<std::u16string> words{u"etc.",  u"Games",  u"Office", u"Internet", u"Media",
                                             u"Tools", u"System", u"Travel", u"Music",    u"Photos"};
+    const std::vector<std::u16string> longName{u"Communications and Networking", u"Games"};
     enum Act { kNone, kTurnDown, kTurnUpTwice, kTurnUpAndDropTwo };
     struct Row {
+        int nGroups;
         std::vector<std::u16string> names;
-        int nBand, bSkinBack;
+        int nSlots, nBand, bSkinBack;
         Act act;
-        std::vector<Label> labels;
+        int nCurrent; // afterwards
     } table[] = {
-        {words, 20, 1, kNone, RestingFive(0, 10)},
-        {ten, 4, 0, kNone, RestingFive(0, 10)},
-        {ten, 20, 1, kTurnDown, RestingFive(9, 10)},
-        {ten, 20, 1, kTurnUpTwice, RestingFive(2, 10)},
-        {{u"etc.", u"Games", u"Office"}, 20, 1, kNone, three},
-        {{u"Communications and Networking", u"Games", u"Office"}, 20, 1, kNone, three},
-        {{std::u16string(259, u'W')}, 20, 1, kNone, {{0, {103, 55}, Hang::Centred}}},
-        {{}, 20, 1, kNone, {}},
-        {{u"etc.", u"Games", u"Office", u"Tools"}, 20, 1, kTurnUpAndDropTwo, two},
+        {10, words, 5, 20, 1, kNone, 0},
+        {10, {}, 5, 4, 0, kNone, 0},
+        {10, {}, 5, 20, 1, kTurnDown, 9},
+        {10, {}, 5, 20, 1, kTurnUpTwice, 2},
+        {3, words, 5, 20, 1, kNone, 0},
+        {3, longName, 5, 20, 1, kNone, 0},
+        {1, {std::u16string(259, u'W')}, 5, 20, 1, kNone, 0},
+        {0, {}, 5, 20, 1, kNone, 0},
+        {4, words, 5, 20, 1, kTurnUpAndDropTwo, 0},
+        {4, {}, 2, 20, 1, kNone, 0},
+        {12, {}, 6, 20, 1, kTurnDown, 11},
+        {3, {}, 1, 20, 1, kTurnDown, 2},
     };
     for (const Row& row : table) {
-        m_groups.m_List.RemoveAll();
-        AddGroups(row.names);
-        ASSERT_TRUE(Open(row.nBand, 5, row.bSkinBack));
+        AddGroups(row.nGroups, row.names);
+        ASSERT_TRUE(Open(row.nBand, row.nSlots, row.bSkinBack));
         if (row.act == kTurnDown)
             m_wnd->RotateDnList(5);
         if (row.act == kTurnUpTwice)
@@ -95,29 +60,14 @@ TEST_F(Selector, PicturesAtRestMatchTheSkinArrowsBandAndLabels) {
             m_wnd->UpdateDrawList(2);
         }
         Repaint(*m_wnd);
-        EXPECT_EQ(Compare(row.labels, row.bSkinBack), "") << "row " << (&row - table);
+        const int nGroups = m_groups.m_List.GetCount();
+        EXPECT_EQ(Compare(Rim(nGroups, row.nSlots, row.nCurrent), row.bSkinBack), "")
+            << "row " << (&row - table);
     }
-}
-
-// Frame k of a turn of five groups on five positions: every label k fifths of a position on.
-std::vector<Label> TurnFrame(int nCurrent, int k, bool bDown) {
-    std::vector<Label> labels;
-    for (int j = 0; j < 5; ++j) {
-        double angle = (bDown ? -1 : 1) * (k * 3.1415926 / 25 + j * 3.1415926 / 5);
-        if (std::fabs(angle) > 1.5707963)
-            angle -= (bDown ? -1 : 1) * 3.1415926;
-        labels.push_back({(nCurrent + (bDown ? j : -j) + 5) % 5,
-                          {48 + static_cast<LONG>(std::trunc(55 * std::cos(angle))),
-                           55 - static_cast<LONG>(std::trunc(55 * std::sin(angle)))},
-                          std::fabs(angle) < 1e-9 ? Hang::Centred
-                          : angle > 0             ? Hang::Below
-                                                  : Hang::Above});
-    }
-    return labels;
 }
 
 TEST_F(Selector, EveryFrameOfATurnMovesTheLabelsUnderTheStillBand) {
-    AddGroups({u"etc.", u"Games", u"Office", u"Tools", u"Media"});
+    AddGroups(5, {u"etc.", u"Games", u"Office", u"Tools", u"Media"});
     ASSERT_TRUE(Open());
     const CRect band = m_wnd->m_rcBand;
     for (bool bDown : {true, false}) {
@@ -127,7 +77,7 @@ TEST_F(Selector, EveryFrameOfATurnMovesTheLabelsUnderTheStillBand) {
         ASSERT_EQ(frames.areas, std::vector<RECT>(5, RECT{0, 0, 118, 110}));
         for (int k = 1; k <= 5; ++k) {
             Surface expected(118, 110);
-            PaintExpected(expected.dc, TurnFrame(nCurrent, k, bDown), true, 4, band);
+            PaintExpected(expected.dc, Rim(5, 5, nCurrent, k, bDown), true, 4, band);
             EXPECT_EQ(Diff(frames.frames[k - 1]->dc, expected.dc, 118, 110), "")
                 << (bDown ? "down" : "up") << " frame " << k;
         }
@@ -135,67 +85,56 @@ TEST_F(Selector, EveryFrameOfATurnMovesTheLabelsUnderTheStillBand) {
     EXPECT_EQ(m_wnd->m_nCurGroup, 0);
 }
 
+// The arrows (tapped twice too) and the left and right keys turn by five frames and tell the
+// parent after the last; other taps and keys, and turns the view asks for, tell nothing.
+// Fewer than two groups, or no list, cannot turn.
 TEST_F(Selector, TapsAndKeysTurnAndTellTheParentAfterTheLastFrame) {
-    AddNumbered(4);
-    ASSERT_TRUE(Open());
-    const int before = Copies();
-    Tap(kLower.x, kLower.y);
-    Tap(kUpper.x, kUpper.y);
-    Tap(kUpper.x, kUpper.y);
-    Key(*m_wnd, VK_RIGHT);
-    Key(*m_wnd, VK_LEFT);
-    m_wnd->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(kLower.x, kLower.y));
-    for (POINT p : {POINT{50, 55}, POINT{110, 15}, POINT{110, 94}, POINT{102, 5}, POINT{118, 5}})
-        Tap(p.x, p.y);
-    Key(*m_wnd, VK_UP);
-    Key(*m_wnd, VK_RETURN);
-    EXPECT_EQ(m_parent.m_notices, (std::vector<Notice>{{0x1105, 11, 3},
-                                                       {0x1106, 10, 1},
-                                                       {0x1106, 13, 7},
-                                                       {0x1105, 10, 1},
-                                                       {0x1106, 13, 7},
-                                                       {0x1105, 10, 1}}));
-    EXPECT_EQ(m_parent.m_copiesSeen[0], before + 5);
-    EXPECT_EQ(Copies(), before + 30);
-    EXPECT_EQ(m_wnd->GetCurGroup().PK, 1);
-    EXPECT_EQ(m_groups.m_nCurIndex, 0) << "the list's cursor rests on the current group";
-    m_wnd->RotateDnList(3);
-    m_wnd->RotateUpList(0);
-    EXPECT_EQ(Copies(), before + 34) << "a turn shows at least its last picture";
-    EXPECT_EQ(m_parent.m_notices.size(), 6u) << "turns the view asks for are not told";
-}
-
-TEST_F(Selector, FewerThanTwoGroupsOrNoListCannotTurn) {
-    for (int nGroups : {1, 0, -1}) {
-        m_groups.m_List.RemoveAll();
-        AddNumbered(nGroups);
-        ASSERT_TRUE(Open(20, 5, 1, kSelectorPlace, nGroups >= 0));
-        const int before = Copies();
-        Tap(kUpper.x, kUpper.y);
+    const std::vector<Notice> told{{0x1105, 11, 3}, {0x1106, 10, 1}, {0x1106, 13, 7},
+                                   {0x1105, 10, 1}, {0x1106, 13, 7}, {0x1105, 10, 1}};
+    struct Row {
+        int nGroups; // -1: no list
+        std::vector<Notice> notices;
+        int nCopies, nPK;
+    } table[] = {{-1, {}, 0, 0}, {0, {}, 0, 0}, {1, {}, 4, 1}, {4, told, 34, 1}};
+    int before = 0;
+    for (const Row& row : table) {
+        AddGroups(row.nGroups);
+        ASSERT_TRUE(Open(20, 5, 1, kSelectorPlace, row.nGroups >= 0));
+        before = Copies();
         Tap(kLower.x, kLower.y);
-        Key(*m_wnd, VK_LEFT);
+        Tap(kUpper.x, kUpper.y);
+        Tap(kUpper.x, kUpper.y);
         Key(*m_wnd, VK_RIGHT);
-        m_wnd->RotateDnList(5);
-        EXPECT_EQ(Copies() - before, nGroups == 1 ? 5 : 0) << nGroups;
-        EXPECT_TRUE(m_parent.m_notices.empty());
-        EXPECT_EQ(m_wnd->GetCurGroup().PK, nGroups == 1 ? 1 : 0);
+        Key(*m_wnd, VK_LEFT);
+        m_wnd->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(kLower.x, kLower.y));
+        for (POINT p : {POINT{50, 55}, {110, 15}, {110, 94}, {102, 5}, {118, 5}})
+            Tap(p.x, p.y);
+        Key(*m_wnd, VK_UP);
+        Key(*m_wnd, VK_RETURN);
+        EXPECT_EQ(m_parent.m_notices, row.notices) << row.nGroups << " groups";
+        EXPECT_EQ(m_wnd->GetCurGroup().PK, row.nPK) << row.nGroups << " groups";
+        if (row.nGroups > 0) {
+            EXPECT_EQ(m_groups.m_nCurIndex, 0) << "the list's cursor rests on the current group";
+        }
+        m_wnd->RotateDnList(3);
+        m_wnd->RotateUpList(0);
+        EXPECT_EQ(Copies(), before + row.nCopies) << "a turn shows at least its last picture";
     }
+    EXPECT_EQ(m_parent.m_copiesSeen[0], before + 5) << "told after the last frame";
+    EXPECT_EQ(m_parent.m_notices, told) << "turns the view asks for are not told";
 }
 
-TEST_F(Selector, PositionsStayAsCountedUntilTheListIsRedrawn) {
+TEST_F(Selector, SlotsAreCountedAtTheStartClampedAndSurfacesMadeOrRefusedWhole) {
+    const int live = platform::LiveGdiObjectCount();
     ASSERT_TRUE(Open());
-    AddNumbered(3);
+    AddGroups(3);
     Tap(kLower.x, kLower.y);
     EXPECT_EQ(m_parent.m_notices, (std::vector<Notice>{{0x1105, 11, 3}}));
-    EXPECT_EQ(Compare({}), "");
+    EXPECT_EQ(Compare({}), "") << "positions stay as counted until the list is redrawn";
     m_wnd->UpdateDrawList(9);
     EXPECT_EQ(m_wnd->m_nSlots, 5) << "never more than the largest number of positions";
-}
-
-TEST_F(Selector, SlotsAreClampedAndSurfacesMadeOrRefusedWhole) {
-    AddNumbered(12);
-    const int live = platform::LiveGdiObjectCount();
     EXPECT_EQ(TestSelector(20, 0, 1).m_nMaxSlots, 1);
+    AddGroups(12);
     ASSERT_TRUE(Open(20, 12, 1));
     EXPECT_EQ(m_wnd->m_nSlots, 8);
     m_wnd->RotateUpList(5);

@@ -66,6 +66,11 @@ protected:
     static void Release(CWnd& wnd, int x, int y) {
         wnd.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     }
+    static void Tap(CWnd& wnd, int x, int y) {
+        Press(wnd, x, y);
+        Release(wnd, x, y);
+    }
+    static int Copies(HWND hWnd) { return platform::WindowCopyCount(hWnd); }
     static void Key(CWnd& wnd, UINT vk) { wnd.SendMessage(WM_KEYDOWN, vk, 1); }
 
     ParentWnd m_parent;

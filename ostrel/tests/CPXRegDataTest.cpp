@@ -31,8 +31,7 @@ TEST_F(FirstStart, WritesExactlyTheDefaultContentOnceKeepingTheCountersItRead) {
     EXPECT_EQ(Dump(), FirstStartContent());
     EXPECT_EQ(std::tuple(data.m_nGroupCount, data.m_nExeIconCount, data.m_nQLCount),
               std::tuple(0, 0, 0));
-    EXPECT_EQ(data.InitRegistry(), 4444u);
-    EXPECT_EQ(CPXRegData().InitRegistry(), 4444u);
+    EXPECT_EQ(std::pair(data.InitRegistry(), CPXRegData().InitRegistry()), std::pair(4444u, 4444u));
     EXPECT_EQ(Dump(), FirstStartContent());
 }
 
@@ -46,7 +45,7 @@ TEST_F(FirstStart, ARootWithoutSlotsIsNotAFirstStart) {
 
 using Store = StoreTest;
 
-TEST_F(Store, SlotsReadBackWithinTheirLimitsOrAsEmpty) {
+TEST_F(Store, SlotsAndTheSkinPathReadBackWithinTheirLimitsOrAsEmpty) {
     const std::u16string p129(129, u'p'), g511(511, u'g');
     Set(Slot(u"EXEs", 3), u"IconName", Text(u"Long"));
     Set(Slot(u"EXEs", 4), u"IconPath", Text(p129 + u"p"));
@@ -75,11 +74,6 @@ TEST_F(Store, SlotsReadBackWithinTheirLimitsOrAsEmpty) {
     EXPECT_EQ(std::u16string(data.GetQLData(14).QLPath), u"\\Windows\\calc.exe");
     for (int slot : {0, 15})
         EXPECT_EQ(data.GetQLData(slot).PK, 1000) << slot;
-}
-
-TEST_F(Store, SkinPathAndState) {
-    CPXRegData data;
-    data.InitRegistry();
     EXPECT_EQ(std::pair(data.GetSkinPath(), data.CheckSkin()),
               std::pair(CString(u"Skin route is not selected."), 1u));
     for (auto [path, read] : {std::pair(std::u16string(u"\\My Documents\\skin.jpg"), true),
@@ -94,7 +88,7 @@ TEST_F(Store, SkinPathAndState) {
     EXPECT_EQ(data.CheckSkin(), 0u);
 }
 
-TEST_F(Store, FreedSlotsAreReusedLowestFirstAndFullTablesRefuseWritingNothing) {
+TEST_F(Store, FreedSlotsAreReusedLowestFirstAndFullTablesOrOtherSlotsRefuseWritingNothing) {
     CPXRegData data;
     data.InitRegistry();
     Bytes name(u"x");
@@ -111,6 +105,14 @@ TEST_F(Store, FreedSlotsAreReusedLowestFirstAndFullTablesRefuseWritingNothing) {
     EXPECT_EQ(data.InsertRegGroups(name.data(), name.count(), 0), -1);
     EXPECT_EQ(data.InsertRegExe(name.data(), name.count(), name.data(), name.count()), -1);
     EXPECT_EQ(data.InsertRegQL(name.data(), name.count()), -1);
+    // Slots outside their range are let alone.
+    for (int slot : {-1, 50, 100, 1000}) {
+        data.DeleteRegGroups(slot);
+        data.ModifyRegGroups(name.data(), name.count(), slot);
+        data.DeleteRegExe(slot, 0);
+        data.ModifyRegExe(name.data(), name.count(), slot, 0, 1);
+        data.DeleteRegQL(slot);
+    }
     EXPECT_EQ(Dump(), full);
     EXPECT_EQ(std::tuple(data.m_nGroupCount, data.m_nExeIconCount, data.m_nQLCount),
               std::tuple(20, 50, 15));
@@ -126,6 +128,11 @@ TEST_F(Store, FreedSlotsAreReusedLowestFirstAndFullTablesRefuseWritingNothing) {
     EXPECT_EQ(data.InsertRegQL(again.data(), again.count()), 4);
     EXPECT_EQ(std::tuple(data.m_nGroupCount, data.m_nQLCount), std::tuple(19, 14));
     EXPECT_EQ(Dump()[u"Groups"][u"GROUPCOUNT"], Dword(19));
+    // A program whose path cannot be read still holds its slot.
+    data.DeleteRegExe(0, 0);
+    Set(Slot(u"EXEs", 0), u"IconName", Text(u"Hidden"));
+    Set(Slot(u"EXEs", 0), u"IconPath", Text(std::u16string(200, u'p')));
+    EXPECT_EQ(data.InsertRegExe(name.data(), name.count(), name.data(), name.count()), -1);
 }
 
 TEST_F(Store, ProgramsMoveBetweenGroupCountsAndLeaveOnlyTheirNumber) {
@@ -164,27 +171,6 @@ TEST_F(Store, ProgramsMoveBetweenGroupCountsAndLeaveOnlyTheirNumber) {
     data.ModifyRegExe(name.data(), name.count(), 0, -1, 100);
     EXPECT_EQ(Dump(u"\\Groups"), groups);
     EXPECT_EQ(data.GetExeData(0).GroupPosition, 100);
-}
-
-TEST_F(Store, SlotsOutsideTheirRangeOrWithAnUnreadablePathAreHandledSafely) {
-    CPXRegData data;
-    data.InitRegistry();
-    const Tree before = Dump();
-    Bytes name(u"n");
-    for (int slot : {-1, 50, 100, 1000}) {
-        data.DeleteRegGroups(slot);
-        data.ModifyRegGroups(name.data(), name.count(), slot);
-        data.DeleteRegExe(slot, 0);
-        data.ModifyRegExe(name.data(), name.count(), slot, 0, 1);
-        data.DeleteRegQL(slot);
-    }
-    EXPECT_EQ(Dump(), before);
-    EXPECT_EQ(std::tuple(data.m_nGroupCount, data.m_nExeIconCount, data.m_nQLCount),
-              std::tuple(1, 0, 0));
-    // A program whose path cannot be read still holds its slot.
-    Set(Slot(u"EXEs", 0), u"IconName", Text(u"Hidden"));
-    Set(Slot(u"EXEs", 0), u"IconPath", Text(std::u16string(200, u'p')));
-    EXPECT_EQ(data.InsertRegExe(name.data(), name.count(), name.data(), name.count()), 1);
 }
 
 } // namespace

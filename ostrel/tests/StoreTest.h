@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -49,7 +47,6 @@ inline void Set(const std::u16string& slot, const WCHAR* name, const Value& v) {
 
 // Text as the store takes it: UTF-16 bytes with the terminator.
 struct Bytes {
-    explicit Bytes(std::u16string s) : text(std::move(s)) {}
     const BYTE* data() const { return reinterpret_cast<const BYTE*>(text.c_str()); }
     int count() const { return static_cast<int>((text.size() + 1) * 2); }
     std::u16string text;
@@ -73,14 +70,6 @@ protected:
     static void StoreGroup(int slot, std::u16string_view name, int count = 0) {
         Set(Slot(u"Groups", slot), u"GroupName", Text(name));
         Set(Slot(u"Groups", slot), u"IconCount", Dword(count));
-    }
-    void Favorite(const std::string& relative) {
-        testsupport::WriteFile(Device() / "Windows" / "Favorites" / relative,
-                               "[InternetShortcut]\nURL=https://example.org/\n");
-    }
-    static void ShowFavorites(int groupSlot) {
-        Set(u"", u"CheckFavorite", Dword(1));
-        Set(u"", u"FavoritePK", Dword(groupSlot));
     }
     template <typename List> static std::vector<int> Keys(List& list) {
         std::vector<int> keys;

@@ -14,8 +14,7 @@
 namespace {
 
 std::filesystem::path g_folder;
-std::filesystem::path g_file;
-std::u16string g_devicePath;
+const char16_t* const kDevicePath = u"\\Windows\\input.img";
 
 bool RecordIsConsistent(const _SXBMP& bmp) {
     if (!bmp.bLoaded)
@@ -36,30 +35,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         std::filesystem::remove_all(g_folder, ec);
     });
     setenv("TOVALO_DEVICE", g_folder.c_str(), 1);
-    g_file = g_folder / "Windows" / "input.img";
-    g_devicePath = u"\\Windows\\input.img";
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    {
-        std::ofstream out(g_file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    std::ofstream(g_folder / "Windows" / "input.img", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     _SXBMP bmp{};
-    const DWORD result = CImageLoadProc::LoadBitmapW(g_devicePath.c_str(), &bmp, 1, 2);
+    const DWORD result = CImageLoadProc::LoadBitmapW(kDevicePath, &bmp, 1, 2);
     if ((result == SX_SUCCESS) != (bmp.bLoaded == 1) || !RecordIsConsistent(bmp))
         std::abort();
-    if (bmp.pData) {
-        // Touch every byte the record claims, so that a short buffer shows up at once.
-        volatile BYTE sum = 0;
-        for (DWORD i = 0; i < bmp.dwSize; ++i)
-            sum = static_cast<BYTE>(sum + bmp.pData[i]);
-    }
+    // Touch every byte the record claims, so that a short buffer shows up at once.
+    volatile BYTE sum = 0;
+    for (DWORD i = 0; bmp.pData && i < bmp.dwSize; ++i)
+        sum = static_cast<BYTE>(sum + bmp.pData[i]);
     CImageLoadProc::ClearBitmap(&bmp);
 
     CImageLoadProc proc;
-    if (_SXPALETTE* palette = proc.LoadPalette(g_devicePath.c_str())) {
+    if (_SXPALETTE* palette = proc.LoadPalette(kDevicePath)) {
         if (palette->nColors < 1 || palette->nColors > 256 || palette->wSignature != 0x4650)
             std::abort();
         volatile WORD last = palette->pColors[palette->nColors - 1];
