@@ -279,7 +279,7 @@ bool SaveBitmapImage(HBITMAP hBitmap, const char* hostPath) {
 
 bool SaveWindowImage(HWND hWnd, const char* hostPath) {
     WindowState* state = WindowState::Of(hWnd);
-    return state && state->screen.save(QString::fromUtf8(hostPath), "PNG");
+    return state && state->Screen().save(QString::fromUtf8(hostPath), "PNG");
 }
 
 int WindowCopyCount(HWND hWnd) {

@@ -235,10 +235,10 @@ PixelView ViewOf(HDC dc) {
         return {};
     if (d->kind == DcKind::Window) {
         WindowState* state = WindowState::Of(d->window);
-        if (!state || state->screen.isNull())
+        if (!state)
             return {};
-        return PixelView{state->screen.bits(), state->screen.bytesPerLine(), state->screen.width(),
-                         state->screen.height(), 4};
+        QImage& screen = state->Screen();
+        return PixelView{screen.bits(), screen.bytesPerLine(), screen.width(), screen.height(), 4};
     }
     if (d->kind == DcKind::Memory) {
         if (GdiBitmap* b = LookupBitmap(d->bitmap))
@@ -253,7 +253,7 @@ QImage* PaintableImageOf(HDC dc) {
         return nullptr;
     if (d->kind == DcKind::Window) {
         WindowState* state = WindowState::Of(d->window);
-        return state && !state->screen.isNull() ? &state->screen : nullptr;
+        return state ? &state->Screen() : nullptr;
     }
     GdiBitmap* b = d->kind == DcKind::Memory ? LookupBitmap(d->bitmap) : nullptr;
     return b && !b->dib && !b->image.isNull() ? &b->image : nullptr;

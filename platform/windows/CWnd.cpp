@@ -81,6 +81,14 @@ Dispatcher& TheDispatcher() {
 
 } // namespace
 
+QImage& WindowState::Screen() {
+    if (screen.isNull()) {
+        screen = QImage(screenSize, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+    }
+    return screen;
+}
+
 WindowState* WindowState::Of(HWND hWnd) {
     auto& live = TheHandles().live;
     auto it = live.find(hWnd);
@@ -136,9 +144,7 @@ BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, 
         m_state->widget->setWindowTitle(QString::fromStdU16String(m_state->text.str()));
         platform::detail::ServeTopLevelWindows();
     }
-    m_state->screen =
-        QImage(std::max<LONG>(r.Width(), 1), std::max<LONG>(r.Height(), 1), QImage::Format_RGB32);
-    m_state->screen.fill(Qt::white);
+    m_state->screenSize = QSize(std::max<LONG>(r.Width(), 1), std::max<LONG>(r.Height(), 1));
 
     CREATESTRUCT cs;
     cs.lpCreateParams = pContext;

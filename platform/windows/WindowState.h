@@ -24,8 +24,10 @@ struct PLATFORM_EXPORT WindowState {
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     QPointer<WindowWidget> widget;
-    // What the window shows; copies to its screen surface land here.
+    // What the window shows; copies to its screen surface land here. Made, white, when first
+    // drawn on: a window that others cover whole never needs one.
     QImage screen;
+    QSize screenSize;
     QRect invalid;
     bool painting = false;
     int copies = 0;
@@ -35,6 +37,8 @@ struct PLATFORM_EXPORT WindowState {
     UINT wheelForward = 0;
     int wheelDelta = 0;
     bool wheelPending = false;
+
+    QImage& Screen();
 
     static WindowState* Of(HWND hWnd);
     static CWnd* Owner(HWND hWnd);

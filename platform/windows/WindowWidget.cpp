@@ -40,12 +40,18 @@ void WindowWidget::paintEvent(QPaintEvent*) {
         state->invalid = QRect();
     }
     QPainter painter(this);
-    painter.drawImage(0, 0, state->screen);
+    if (state->screen.isNull())
+        painter.fillRect(QRect(QPoint(), state->screenSize), Qt::white);
+    else
+        painter.drawImage(0, 0, state->screen);
 }
 
 void WindowWidget::resizeEvent(QResizeEvent*) {
     WindowState* state = WindowState::Of(m_hWnd);
-    if (!state || state->screen.size() == size() || width() <= 0 || height() <= 0)
+    if (!state || state->screenSize == size() || width() <= 0 || height() <= 0)
+        return;
+    state->screenSize = size();
+    if (state->screen.isNull())
         return;
     QImage screen(size(), QImage::Format_RGB32);
     screen.fill(Qt::white);

@@ -165,7 +165,7 @@ TEST_F(Framework, ViewPaintsThroughOnDrawOnItsOwnSurface) {
     view.UpdateWindow();
     EXPECT_EQ(view.m_draws, 1);
     EXPECT_EQ(view.m_drawnOn, view.GetSafeHwnd());
-    const QImage& shown = WindowState::Of(view)->screen;
+    const QImage& shown = WindowState::Of(view)->Screen();
     EXPECT_EQ(shown.pixelColor(5, 5), QColor(20, 90, 160));
     EXPECT_EQ(shown.pixelColor(110, 110), QColor(250, 200, 0));
     view.UpdateWindow();
