@@ -1,13 +1,20 @@
 #include "LauncherFixture.h"
 
 #include <platform/Hotkeys.h>
+#include <platform/Registry.h>
 #include <testsupport/ImageFiles.h>
 #include <testsupport/StoreDump.h>
 #include <testsupport/Surface.h>
 
+#include <iterator>
+
 namespace {
 
+namespace fs = std::filesystem;
 using namespace tovalo::test;
+using namespace std::string_literals;
+
+constexpr const WCHAR* kRoot = u"Software\\NorviSoft\\NorviLuncher";
 
 TEST_F(LauncherTest, AFirstStartFillsTheStoreFromTheStartMenuAndShowsTheMainScreen) {
     StartMenu({"Calendar.lnk", "Notes.lnk", "Games/Solitaire.lnk"});
@@ -113,7 +120,7 @@ TEST_F(LauncherTest, StoredKeyNumbersFrom1To15BindTheirCodes) {
         SCOPED_TRACE(row.set);
         for (auto [name, number] : {std::pair{u"SetKey", row.set}, std::pair{u"HideKey", row.hide}})
             if (number != 0)
-                storedump::SetDword(u"Software\\NorviSoft\\NorviLuncher", name, number);
+                storedump::SetDword(kRoot, name, number);
         Start();
         EXPECT_EQ(View().m_nSetKeyCode, row.setCode);
         EXPECT_EQ(View().m_nHideKeyCode, row.hideCode);
@@ -189,6 +196,66 @@ TEST_F(LauncherTest, ExitReleasesEverythingItMade) {
     EXPECT_EQ(platform::LiveIconCount(), icons);
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
     EXPECT_EQ(platform::HotKeyOwner(0xC2), nullptr);
+}
+
+TEST_F(LauncherTest, ADamagedOrUnreadableStoreIsToldAndTheStartFailsWritingNothing) {
+    const struct {
+        const char* what;
+        void (*make)(const fs::path& hive);
+    } rows[] = {
+        {"a file that is no hive",
+         [](const fs::path& hive) { testsupport::WriteFile(hive, std::string(5000, 'G')); }},
+        {"a folder in the hive's place", [](const fs::path& hive) { fs::create_directory(hive); }},
+    };
+    // A sound store kept in the history first, so that the message can name a backup.
+    CPXRegData().InitRegistry();
+    ASSERT_TRUE(platform::BackUpRegistry(platform::BackupReason::Start).ok);
+    const fs::path backups = Device() / "backups";
+    const auto kept = std::distance(fs::directory_iterator(backups), fs::directory_iterator());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        platform::CloseRegistry();
+        m_messages.clear();
+        const fs::path hive = Device() / "registry.db";
+        fs::remove_all(hive);
+        row.make(hive);
+        const std::string before = fs::is_regular_file(hive) ? testsupport::ReadFile(hive) : "";
+
+        CTovaloApp app;
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.ExitInstance(), 1);
+        ASSERT_EQ(m_messages.size(), 1u);
+        const std::string told(m_messages[0].begin(), m_messages[0].end());
+        for (const std::string& part : {hive.string(), backups.string(), "tovalo-reg restore"s})
+            EXPECT_NE(told.find(part), std::string::npos) << told;
+        EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
+        EXPECT_EQ(fs::is_regular_file(hive) ? testsupport::ReadFile(hive) : "", before);
+        EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), kept)
+            << "a damaged file must not join the backups";
+    }
+}
+
+TEST_F(LauncherTest, AChangeTheStoreCouldNotKeepIsToldOncePerOperation) {
+    Start();
+    ASSERT_TRUE(m_messages.empty());
+    HKEY skin = nullptr;
+    const std::u16string skinKey = std::u16string(kRoot) + u"\\Skin";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, skinKey.c_str(), &skin), ERROR_SUCCESS);
+    // Another program deletes the key under the launcher's hands.
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, skinKey.c_str()), ERROR_SUCCESS);
+    // Two values fail in one operation, then one in a later one: a message for each operation.
+    const DWORD one = 1;
+    for (const auto& names : {Texts{u"SkinCheck", u"PATHSKIN"}, Texts{u"SkinCheck"}}) {
+        for (const auto& name : names)
+            EXPECT_EQ(RegSetValueExW(skin, name.c_str(), REG_DWORD,
+                                     reinterpret_cast<const BYTE*>(&one), sizeof one),
+                      ERROR_KEY_DELETED);
+        platform::PumpMessages();
+    }
+    ASSERT_EQ(m_messages.size(), 2u);
+    const std::string told(m_messages[0].begin(), m_messages[0].end());
+    EXPECT_NE(told.find((Device() / "registry.db").string()), std::string::npos) << told;
+    RegCloseKey(skin);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-// The real program as a person or a session starts it: without a display, with options, and
-// in an X server of its own that has a notification area. (Its ending on a signal is checked
-// in the end-to-end run.)
+// The real program as a person or a session starts it: without a display, with options, on a
+// store that is damaged or being filled when it is killed, and in an X server of its own that
+// has a notification area. (Its ending on a signal is checked in the end-to-end run.)
 #include <testsupport/DeviceFolder.h>
 #include <testsupport/Program.h>
+#include <testsupport/StoreDump.h>
 #include <testsupport/XServer.h>
 
 #include <QImage>
@@ -14,6 +15,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -28,29 +30,41 @@ class Program : public testsupport::DeviceFolderTest {
 protected:
     void SetUp() override {
         DeviceFolderTest::SetUp();
-        // An empty start menu: the first start reads nothing of the host's applications.
-        fs::create_directories(Device() / "Windows" / "Start Menu" / "Programs");
-        fs::create_directories(Device() / "Windows" / "Favorites");
+        Menu(Device(), 0);
     }
-    // The program's environment: the test's own, with the device folder and the display
-    // given and none of the session's display, runtime folder and message bus.
-    std::vector<std::string> Environment(const std::string& display = "",
-                                         const std::string& snapshot = "") const {
+    // A start menu of the given number of shortcuts: the first start reads nothing of the
+    // host's applications.
+    static void Menu(const fs::path& device, int programs) {
+        fs::create_directories(device / "Windows" / "Start Menu" / "Programs");
+        fs::create_directories(device / "Windows" / "Favorites");
+        for (int i = 0; i < programs; ++i)
+            testsupport::WriteFile(device / "Windows" / "Start Menu" / "Programs" /
+                                       ("Program " + std::to_string(i) + ".lnk"),
+                                   "22#\\Windows\\program" + std::to_string(i) + ".exe");
+    }
+    // The program's environment: the test's own, with the device folder and the display given
+    // and none of the session's display, runtime folder, desktop and message bus.
+    static std::vector<std::string> Environment(const fs::path& device,
+                                                const std::string& display = "",
+                                                const std::string& snapshot = "") {
         return {"DISPLAY=" + display,
                 "WAYLAND_DISPLAY=",
                 "QT_QPA_PLATFORM=",
                 "XDG_RUNTIME_DIR=",
+                "XDG_DATA_HOME=" + (device / "no-desktop").string(),
                 "DBUS_SESSION_BUS_ADDRESS=",
                 "TOVALO_FRAME_PACING=0",
-                "TOVALO_DEVICE=" + Device().string(),
+                "TOVALO_DEVICE=" + device.string(),
                 "TOVALO_SNAPSHOT=" + snapshot};
     }
-    // Run to its end, which must come within 20 s (timeout ends it with 124 else).
+    // A run that must end within the seconds given, else it is killed (and ends with 137).
     testsupport::ProgramResult Run(const std::vector<std::string>& args,
-                                   const std::string& snapshot = "") const {
-        std::vector<std::string> command{"20", TOVALO_PROGRAM};
+                                   const std::string& snapshot = "", fs::path device = {},
+                                   const std::string& seconds = "20") const {
+        std::vector<std::string> command{"-s", "KILL", seconds, TOVALO_PROGRAM};
         command.insert(command.end(), args.begin(), args.end());
-        return testsupport::RunProgram("timeout", command, Environment("", snapshot));
+        device = device.empty() ? Device() : device;
+        return testsupport::RunProgram("timeout", command, Environment(device, "", snapshot));
     }
 };
 
@@ -88,6 +102,49 @@ TEST_F(Program, SavesItsFirstScreenWithoutADisplayNorARuntimeFolder) {
     EXPECT_EQ(run.st_mode & 0777, 0700u);
 }
 
+TEST_F(Program, AFirstStartKilledAtAnyMomentLeavesNoStoreOrTheWholeOne) {
+    // More shortcuts than slots, so that the fill also meets a full store.
+    const fs::path reference = Device() / "reference";
+    Menu(reference, 80);
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_EQ(Run({}, reference / "screen.png", reference).exit, 0);
+    const std::chrono::duration<double> duration = std::chrono::steady_clock::now() - began;
+    // The launcher's store as the registry of a device folder holds it.
+    auto storeOf = [](const fs::path& device) {
+        setenv("TOVALO_DEVICE", device.c_str(), 1);
+        storedump::Tree tree = storedump::Dump(u"Software\\NorviSoft\\NorviLuncher");
+        platform::CloseRegistry();
+        return tree;
+    };
+    const storedump::Tree whole = storeOf(reference);
+    ASSERT_EQ(whole.at(u"EXEs").at(u"EXEICONCOUNT"), storedump::Dword(50));
+    std::mt19937 random(std::random_device{}());
+    constexpr int kTries = 16;
+    for (int i = 0; i < kTries; ++i) {
+        // Moments spread over the whole start, each shifted at random within its share.
+        const auto share = duration / kTries;
+        const auto delay = share * i + share * std::uniform_real_distribution<>(0, 1)(random);
+        const fs::path device = Device() / std::to_string(i);
+        Menu(device, 80);
+        Run({}, device / "screen.png", device, std::to_string(delay.count()));
+        const storedump::Tree store = storeOf(device);
+        if (store.empty())
+            continue;
+        EXPECT_EQ(store, whole) << "killed after " << delay.count()
+                                << " s: a part of the store was kept";
+    }
+}
+
+TEST_F(Program, OnADamagedStoreItSaysSoOnStandardErrorAndFails) {
+    testsupport::WriteFile(Device() / "registry.db", "not a hive");
+    const testsupport::ProgramResult said = Run({}, Device() / "screen.png");
+    EXPECT_EQ(said.exit, 1);
+    EXPECT_NE(said.err.find((Device() / "registry.db").string() + " is damaged"), std::string::npos)
+        << said.err;
+    EXPECT_NE(said.err.find((Device() / "backups").string()), std::string::npos) << said.err;
+    EXPECT_EQ(testsupport::ReadFile(Device() / "registry.db"), "not a hive");
+}
+
 TEST_F(Program, ADesktopTrayGetsTheIcon) {
     testsupport::XServer x;
     if (!x.Running())
@@ -103,7 +160,7 @@ TEST_F(Program, ADesktopTrayGetsTheIcon) {
     const Atom opcode = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
     XSync(display, False);
     QStringList command;
-    for (const std::string& entry : Environment(x.Display()))
+    for (const std::string& entry : Environment(Device(), x.Display()))
         command << QString::fromStdString(entry);
     QProcess launcher;
     launcher.start(QStringLiteral("env"), command << QStringLiteral(TOVALO_PROGRAM));
