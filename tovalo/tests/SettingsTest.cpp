@@ -3,8 +3,8 @@
 #include "LauncherValues.h"
 #include "SettingTemplates.h"
 
-#include <filedialog/CPXFileDialogBase.h>
 #include <platform/Hotkeys.h>
+#include <testsupport/FileDialogRuns.h>
 #include <testsupport/ImageFiles.h>
 
 namespace {
@@ -17,17 +17,9 @@ protected:
     // What a person does on the sheet, and the button they end it with.
     void OnSheet(std::function<int(DialogDriver& sheet)> step) { m_modals.Then(std::move(step)); }
     // A file dialog's run: double taps down the device path to a file.
-    void Choose(std::u16string path) {
+    void Choose(const std::u16string& path) {
         m_modals.Then([path](DialogDriver& d) {
-            for (std::u16string_view rest(path); !rest.empty();) {
-                rest.remove_prefix(1);
-                const auto name = rest.substr(0, rest.find(u'\\'));
-                const Texts rows = d.Rows(IDC_FILELIST);
-                const auto row = std::find(rows.begin(), rows.end(), name);
-                EXPECT_NE(row, rows.end());
-                d.DoubleTap(IDC_FILELIST, static_cast<int>(row - rows.begin()));
-                rest.remove_prefix(name.size());
-            }
+            testsupport::OpenPath(d, path);
             return IDCANCEL;
         });
     }
