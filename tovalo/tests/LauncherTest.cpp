@@ -202,27 +202,19 @@ TEST_F(LauncherTest, ExitReleasesEverythingItMade) {
 }
 
 TEST_F(LauncherTest, ADamagedOrUnreadableStoreIsToldAndTheStartFailsWritingNothing) {
-    const struct {
-        const char* what;
-        void (*make)(const fs::path& hive);
-    } rows[] = {
-        {"a file that is no hive",
-         [](const fs::path& hive) { testsupport::WriteFile(hive, std::string(5000, 'G')); }},
-        {"a folder in the hive's place", [](const fs::path& hive) { fs::create_directory(hive); }},
-    };
     // A sound store kept in the history first, so that the message can name a backup.
     CPXRegData().InitRegistry();
     ASSERT_TRUE(platform::BackUpRegistry(platform::BackupReason::Start).ok);
     const fs::path backups = Device() / "backups";
     const auto kept = std::distance(fs::directory_iterator(backups), fs::directory_iterator());
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    const fs::path hive = Device() / "registry.db";
+    for (bool file : {true, false}) {
+        SCOPED_TRACE(file ? "a file that is no hive" : "a folder in the hive's place");
         platform::CloseRegistry();
         m_messages.clear();
-        const fs::path hive = Device() / "registry.db";
         fs::remove_all(hive);
-        row.make(hive);
-        const std::string before = fs::is_regular_file(hive) ? testsupport::ReadFile(hive) : "";
+        const std::string content = file ? std::string(5000, 'G') : "";
+        file ? testsupport::WriteFile(hive, content) : (void)fs::create_directory(hive);
 
         CTovaloApp app;
         EXPECT_FALSE(app.InitInstance());
@@ -232,7 +224,7 @@ TEST_F(LauncherTest, ADamagedOrUnreadableStoreIsToldAndTheStartFailsWritingNothi
         for (const std::string& part : {hive.string(), backups.string(), "tovalo-reg restore"s})
             EXPECT_NE(told.find(part), std::string::npos) << told;
         EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
-        EXPECT_EQ(fs::is_regular_file(hive) ? testsupport::ReadFile(hive) : "", before);
+        EXPECT_EQ(file ? testsupport::ReadFile(hive) : "", content);
         EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), kept)
             << "a damaged file must not join the backups";
     }

@@ -47,15 +47,10 @@ protected:
     static std::vector<std::string> Environment(const fs::path& device,
                                                 const std::string& display = "",
                                                 const std::string& snapshot = "") {
-        return {"DISPLAY=" + display,
-                "WAYLAND_DISPLAY=",
-                "QT_QPA_PLATFORM=",
-                "XDG_RUNTIME_DIR=",
-                "XDG_DATA_HOME=" + (device / "no-desktop").string(),
-                "DBUS_SESSION_BUS_ADDRESS=",
-                "TOVALO_FRAME_PACING=0",
-                "TOVALO_DEVICE=" + device.string(),
-                "TOVALO_SNAPSHOT=" + snapshot};
+        const std::string folder = device.string(), home = (device / "no-desktop").string();
+        return {"DISPLAY=" + display,    "WAYLAND_DISPLAY=",        "QT_QPA_PLATFORM=",
+                "XDG_RUNTIME_DIR=",      "XDG_DATA_HOME=" + home,   "DBUS_SESSION_BUS_ADDRESS=",
+                "TOVALO_FRAME_PACING=0", "TOVALO_DEVICE=" + folder, "TOVALO_SNAPSHOT=" + snapshot};
     }
     // A run that must end within the seconds given, else it is killed (and ends with 137).
     testsupport::ProgramResult Run(const std::vector<std::string>& args,

@@ -12,10 +12,10 @@ namespace {
 using namespace tovalo::test;
 using testsupport::DialogDriver;
 
+// Each modal run takes the next step given m_modals: what a person does on the sheet, or in a
+// file dialog, and the button they end it with.
 class Settings : public LauncherTest {
 protected:
-    // What a person does on the sheet, and the button they end it with.
-    void OnSheet(std::function<int(DialogDriver& sheet)> step) { m_modals.Then(std::move(step)); }
     // A file dialog's run: double taps down the device path to a file.
     void Choose(const std::u16string& path) {
         m_modals.Then([path](DialogDriver& d) {
@@ -51,7 +51,7 @@ TEST_F(Settings, AtEachLimitTheMessageShowsBeforeAnyDialogAndNothingChanges) {
         {0, IDC_ADDGROUP, u"You can register groups up to 19."},
         {1, IDC_ADDQL, u"You can register quick start up to 15."},
     };
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         for (const auto& c : cases) {
             m_messages.clear();
             DialogDriver page = sheet.Page(c.page);
@@ -87,7 +87,7 @@ TEST_F(Settings, GroupsAreAddedRenamedAndDeletedAsThePageAllowsAndStoredAtOnce) 
         {u"C2", IDC_MODGROUP, 2, nullptr},
         {u"Off", IDC_ADDGROUP, -1, nullptr}, // into the freed slot, named like "Office"
     };
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(0);
         for (const auto& c : cases) {
             SCOPED_TRACE(&c - cases);
@@ -118,7 +118,7 @@ TEST_F(Settings, AChosenProgramIsAddedAndMovedUnlessItsPathIsTooLongToReadBack) 
     const std::string folder(120, 'f');
     Put(folder + "/long.exe", "x");
     Start();
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(0);
         EXPECT_EQ(page.Rows(IDC_EXELIST), (Texts{u"Alpha", u"Beta"}));
         page.Click(IDC_ADDEXE);
@@ -153,7 +153,7 @@ TEST_F(Settings, TheFavouritesGroupComesAndGoesWithItsCheckBox) {
         ReadLauncherValue(name, value, false);
         return value;
     };
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(0);
         page.Click(IDC_SHOWFAVORITE);
         EXPECT_EQ(stored(u"CheckFavorite"), 1);
@@ -189,7 +189,7 @@ TEST_F(Settings, PageTwoAssignsHotkeysAndEditsTheQuickLaunchEntriesAtOnce) {
     Store({}, {}, 2);
     Put("calc.exe", "x");
     Start();
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         EXPECT_EQ(platform::HotKeyOwner(0xC5), View().GetSafeHwnd()) << "page 1 takes all";
         DialogDriver page = sheet.Page(1);
         EXPECT_EQ(platform::HotKeyOwner(0xC5), page.Window()->GetSafeHwnd());
@@ -238,7 +238,7 @@ TEST_F(Settings, TheSkinChangesOnlyWithOkAndOnlyWhenItsControlsChanged) {
     auto windows = [&] { return View().m_pIconListWnd->GetSafeHwnd(); };
     const HWND first = windows();
     // Browse, then Cancel: the path is stored and shown next time, the screen stays.
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(1);
         EXPECT_EQ(page.Text(IDC_SKINPATH), u"Skin route is not selected.");
         page.Click(IDC_DEFAULTSKIN);
@@ -251,7 +251,7 @@ TEST_F(Settings, TheSkinChangesOnlyWithOkAndOnlyWhenItsControlsChanged) {
     EXPECT_EQ(m_messages, Texts{u"Please select skin file first to apply new skin."});
     EXPECT_EQ(windows(), first);
     EXPECT_EQ(View().m_RegData.CheckSkin(), 1u);
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         EXPECT_EQ(sheet.Page(1).Text(IDC_SKINPATH), u"\\Windows\\sky.bmp");
         return IDOK;
     });
@@ -261,7 +261,7 @@ TEST_F(Settings, TheSkinChangesOnlyWithOkAndOnlyWhenItsControlsChanged) {
     // new windows.
     for (DWORD state : {0u, 1u}) {
         const HWND before = windows();
-        OnSheet([&](DialogDriver& sheet) {
+        m_modals.Then([&](DialogDriver& sheet) {
             sheet.Page(1).Click(IDC_DEFAULTSKIN);
             return IDOK;
         });
