@@ -12,32 +12,24 @@ using Pairs = std::vector<std::pair<int, int>>;
 // Programs as (slot, group) pairs and groups as (slot, program count) pairs, in list order,
 // and the programs' order after sorting.
 struct SortCase {
-    const char* name;
     CProgramSorter::Mode mode;
     Pairs programs, groups, sorted;
 };
 
 TEST(SorterTest, OrdersTheListAndLeavesItsCursorAndCount) {
+    using enum CProgramSorter::Mode;
     const SortCase cases[] = {
-        {"by slot",
-         CProgramSorter::Mode::BySlot,
-         {{4, 0}, {1, 3}, {7, 1}, {0, 3}},
-         {},
-         {{0, 3}, {1, 3}, {4, 0}, {7, 1}}},
-        {"by group, each run by slot",
-         CProgramSorter::Mode::ByGroup,
+        {BySlot, {{4, 0}, {1, 3}, {7, 1}, {0, 3}}, {}, {{0, 3}, {1, 3}, {4, 0}, {7, 1}}},
+        // Groups in their order, each run by slot.
+        {ByGroup,
          {{9, 3}, {2, 0}, {5, 3}, {1, 3}, {8, 0}, {3, 1}},
          {{0, 2}, {1, 1}, {3, 3}},
          {{2, 0}, {8, 0}, {3, 1}, {1, 3}, {5, 3}, {9, 3}}},
         // The last run takes the remaining records, whatever its count says.
-        {"a count past the list's end is cut",
-         CProgramSorter::Mode::ByGroup,
-         {{5, 0}, {4, 2}, {3, 2}},
-         {{0, 1}, {2, 40}},
-         {{5, 0}, {3, 2}, {4, 2}}},
+        {ByGroup, {{5, 0}, {4, 2}, {3, 2}}, {{0, 1}, {2, 40}}, {{5, 0}, {3, 2}, {4, 2}}},
     };
     for (const SortCase& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         CGetExeIconInfo programs;
         CGetGroupIconInfo groups;
         for (auto [pk, group] : c.programs) {
