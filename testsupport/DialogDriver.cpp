@@ -6,17 +6,16 @@
 #include "windows/WindowState.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -42,9 +41,26 @@ void Activate(QWidget* widget) {
 }
 
 // Where a row of an item view is, scrolled into view first as a person would.
-QPoint RowPoint(QAbstractItemView* view, const QModelIndex& index) {
+QPoint RowPoint(QAbstractItemView* view, int row) {
+    const QModelIndex index = view->model()->index(row, 0);
     view->scrollTo(index);
     return view->visualRect(index).center();
+}
+
+// The toolkit's test double click is the second press alone; a person also taps and lifts.
+void DoubleClick(QAbstractItemView* view, QPoint at) {
+    Activate(view);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The rows of a combo box or an item view.
+QAbstractItemModel* ModelOf(QWidget* widget) {
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        return combo->model();
+    auto* view = qobject_cast<QAbstractItemView*>(widget);
+    return view ? view->model() : nullptr;
 }
 
 } // namespace
@@ -91,14 +107,9 @@ void DialogDriver::Select(UINT id, int row) {
         ASSERT_LT(row, combo->count());
         combo->setCurrentIndex(row);
         Q_EMIT combo->activated(row);
-    } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
-        ASSERT_LT(row, list->count());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          RowPoint(list, list->model()->index(row, 0)));
-    } else if (auto* tree = qobject_cast<QTreeWidget*>(widget)) {
-        ASSERT_LT(row, tree->topLevelItemCount());
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          RowPoint(tree, tree->model()->index(row, 0)));
+    } else if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
+        ASSERT_LT(row, view->model()->rowCount());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowPoint(view, row));
     } else {
         ADD_FAILURE() << "control " << id << " has no rows";
     }
@@ -108,23 +119,15 @@ void DialogDriver::DoubleTap(UINT id, int row) {
     auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
     ASSERT_NE(view, nullptr) << "control " << id << " has no rows";
     ASSERT_LT(row, view->model()->rowCount());
-    Activate(view);
-    const QPoint at = RowPoint(view, view->model()->index(row, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    // The toolkit's test double click is the second press alone; a person also lifts.
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    DoubleClick(view, RowPoint(view, row));
 }
 
 void DialogDriver::DoubleTapBelowRows(UINT id) {
     auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
     ASSERT_NE(view, nullptr);
-    Activate(view);
     const QPoint at(view->viewport()->width() / 2, view->viewport()->height() - 2);
     ASSERT_FALSE(view->indexAt(at).isValid()) << "the rows fill the view";
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    DoubleClick(view, at);
 }
 
 std::u16string DialogDriver::Text(UINT id) const {
@@ -140,20 +143,15 @@ std::u16string DialogDriver::Text(UINT id) const {
 
 std::vector<std::u16string> DialogDriver::Rows(UINT id) const {
     std::vector<std::u16string> rows;
-    QWidget* widget = Widget(id);
-    if (auto* combo = qobject_cast<QComboBox*>(widget))
-        for (int i = 0; i < combo->count(); ++i)
-            rows.push_back(combo->itemText(i).toStdU16String());
-    else if (auto* view = qobject_cast<QAbstractItemView*>(widget))
-        for (int i = 0; i < view->model()->rowCount(); ++i)
-            rows.push_back(view->model()->index(i, 0).data().toString().toStdU16String());
+    QAbstractItemModel* model = ModelOf(Widget(id));
+    for (int i = 0; model && i < model->rowCount(); ++i)
+        rows.push_back(Cell(id, i, 0));
     return rows;
 }
 
 std::u16string DialogDriver::Cell(UINT id, int row, int column) const {
-    auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
-    return view ? view->model()->index(row, column).data().toString().toStdU16String()
-                : std::u16string();
+    QAbstractItemModel* model = ModelOf(Widget(id));
+    return model ? model->index(row, column).data().toString().toStdU16String() : u"";
 }
 
 int DialogDriver::Selected(UINT id) const {

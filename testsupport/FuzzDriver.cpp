@@ -20,14 +20,12 @@ int main(int argc, char** argv) {
         LLVMFuzzerInitialize(&argc, &argv);
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        const fs::path arg = argv[i];
-        if (!fs::is_directory(arg)) {
-            inputs.push_back(arg);
-            continue;
-        }
-        for (const auto& entry : fs::recursive_directory_iterator(arg))
-            if (entry.is_regular_file())
-                inputs.push_back(entry.path());
+        if (!fs::is_directory(argv[i]))
+            inputs.emplace_back(argv[i]);
+        else
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
+                if (entry.is_regular_file())
+                    inputs.push_back(entry.path());
     }
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {

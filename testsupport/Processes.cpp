@@ -42,9 +42,8 @@ std::vector<fs::path> ListeningSockets(pid_t pid) {
         std::string num, refs, protocol, flags, type, state, path;
         unsigned long inode = 0;
         fields >> num >> refs >> protocol >> flags >> type >> state >> inode >> path;
-        if (!path.starts_with("/") || !inodes.contains(inode))
-            continue;
-        if (std::stoul(flags, nullptr, 16) & kAcceptingConnections)
+        if (path.starts_with("/") && inodes.contains(inode) &&
+            (std::stoul(flags, nullptr, 16) & kAcceptingConnections))
             sockets.emplace_back(path);
     }
     return sockets;

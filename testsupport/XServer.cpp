@@ -10,10 +10,8 @@ XServer::XServer() {
         return;
     // -displayfd: the server takes a free display and writes its number once it accepts
     // clients. -noreset: a server that resets when its last client leaves refuses the next.
-    m_server.start(xvfb,
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                    QStringLiteral("0"), QStringLiteral("240x320x24"), QStringLiteral("-nolisten"),
-                    QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    m_server.start(xvfb, QStringLiteral("-displayfd 1 -screen 0 240x320x24 -nolisten tcp -noreset")
+                             .split(QLatin1Char(' ')));
     if (!m_server.waitForStarted(10000))
         return;
     while (!m_server.canReadLine())

@@ -89,11 +89,9 @@ find_frame() {
 }
 pixel() { "$xprobe" pixel $((frame_x + $1)) $((frame_y + $2)); }
 orange() { # the band: strong red, weaker blue
-    local c r b
+    local c
     c=$(pixel "$1" "$2")
-    r=$((16#${c:0:2}))
-    b=$((16#${c:4:2}))
-    ((r > b + 40))
+    ((16#${c:0:2} > 16#${c:4:2} + 40))
 }
 row_text() { # a checksum of the label area of a row of the program column
     "$xprobe" hash $((frame_x + 159)) $((frame_y + 7 + $1 * 40)) 80 40

@@ -4,13 +4,43 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
 
 namespace platform::detail {
 
 namespace {
 
 bool g_nothingToShowOn = false;
+bool g_noSessionBus = false;
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Where libdbus would find a session bus: the address, the user's bus socket, or a bus that
+// dbus-launch started for this X display.
+bool SessionBusReachable() {
+    if (Set("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    if (Set("XDG_RUNTIME_DIR") &&
+        access((std::string(std::getenv("XDG_RUNTIME_DIR")) + "/bus").c_str(), F_OK) == 0)
+        return true;
+    const std::string_view path = Set("PATH") ? std::getenv("PATH") : "";
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find(':', start), path.size());
+        const std::string folder(path.substr(start, end - start));
+        if (!folder.empty() && access((folder + "/dbus-launch").c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -24,6 +54,12 @@ void EnsureApplication() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         g_nothingToShowOn = true;
     }
+    // Without any session bus the toolkit's accessibility bridge would try to start one
+    // through every folder of PATH; an address that cannot work makes it give up at once.
+    // Programs the launcher starts get the environment as it was.
+    g_noSessionBus = !SessionBusReachable();
+    if (g_noSessionBus)
+        setenv("DBUS_SESSION_BUS_ADDRESS", kNoSessionBus, 1);
     ProvideRuntimeFolder();
     static int argc = 1;
     static char name[] = "tovalo";
@@ -31,6 +67,10 @@ void EnsureApplication() {
     // Lives for the rest of the process; Qt expects one application object.
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+}
+
+bool NoSessionBus() {
+    return g_noSessionBus;
 }
 
 bool NothingToShowOn() {

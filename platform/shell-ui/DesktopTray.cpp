@@ -48,7 +48,7 @@ bool X11TrayOwned() {
 
 bool SessionBusSet() {
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    return bus && *bus;
+    return bus && *bus && !NoSessionBus();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <platform/Device.h>
 
+#include "core/Application.h"
 #include "core/Text.h"
 #include "shell-ui/TrayStrip.h"
 #include "shell/DesktopEntry.h"
@@ -220,7 +221,15 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* lpExecInfo) {
     QStringList arguments;
     for (const auto& arg : command.arguments)
         arguments << QString::fromStdString(arg);
-    if (!QProcess::startDetached(QString::fromStdString(command.program), arguments))
+    QProcess process;
+    process.setProgram(QString::fromStdString(command.program));
+    process.setArguments(arguments);
+    if (detail::NoSessionBus()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        process.setProcessEnvironment(environment);
+    }
+    if (!process.startDetached())
         return Fail(file, command.program + " did not start");
     return TRUE;
 }

@@ -1,7 +1,11 @@
+#include <platform/Gdi.h>
+#include <platform/ImgDecmp.h>
+
 #include "decoder/ImageDecoder.h"
 
+#include <testsupport/DeviceFolder.h>
+
 #include <QBuffer>
-#include <QFile>
 #include <QImageWriter>
 #include <QPainter>
 
@@ -36,9 +40,7 @@ QByteArray Encode(const QImage& image, const char* format, bool progressive = fa
 }
 
 QByteArray ReadData(const fs::path& path) {
-    QFile file(QString::fromStdString(path.string()));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    return file.readAll();
+    return QByteArray::fromStdString(testsupport::ReadFile(path));
 }
 
 // Red top left, green top right, blue bottom left, white bottom right.
@@ -67,9 +69,6 @@ QImage Noise(int width, int height) {
 
 // Hands the bytes out in pieces of at most `step`, noting every request and answer.
 struct Source {
-    explicit Source(QByteArray data, std::size_t step = SIZE_MAX)
-        : bytes(std::move(data)), step(step) {}
-
     std::size_t operator()(BYTE* buffer, std::size_t wanted) {
         requests.push_back(wanted);
         const std::size_t left = static_cast<std::size_t>(bytes.size()) - position;
@@ -81,7 +80,7 @@ struct Source {
     }
 
     QByteArray bytes;
-    std::size_t step;
+    std::size_t step = SIZE_MAX;
     std::size_t position = 0;
     std::vector<std::size_t> requests;
     std::vector<std::size_t> answers;
@@ -270,6 +269,82 @@ TEST(ImageDecoder, DamagedDataNeverBreaksTheLimit) {
             EXPECT_LE(image.height(), 768);
         }
     }
+}
+
+// The device's decoding call, over the same decoder: the caller's function fills the caller's
+// work buffer.
+DWORD Read(LPSTR buffer, DWORD wanted, LPARAM lParam) {
+    auto& source = *reinterpret_cast<Source*>(lParam);
+    return static_cast<DWORD>(source(reinterpret_cast<BYTE*>(buffer), wanted));
+}
+
+HRESULT Decompress(Source& stream, int depth, HBITMAP* bitmap, DWORD workBytes = 4096) {
+    std::vector<BYTE> work(workBytes);
+    DecompressImageInfo info;
+    info.dwSize = sizeof info;
+    info.pbBuffer = work.data();
+    info.dwBufferMax = workBytes;
+    info.phBM = bitmap;
+    info.iBitDepth = depth;
+    info.lParam = reinterpret_cast<LPARAM>(&stream);
+    info.iScale = 100;
+    info.iMaxWidth = 2048;
+    info.iMaxHeight = 768;
+    info.pfnGetData = &Read;
+    return DecompressImageIndirect(&info);
+}
+
+QByteArray Jpeg(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    return Encode(image, "JPEG");
+}
+
+// The decoder needs no application object of the caller's; it makes what it needs.
+TEST(ImgDecmp, GivesA24BitSectionReducedToTheLimitReadThroughTheWorkBuffer) {
+    struct Row {
+        int width, height, depth;
+        DWORD work;
+        int expectedWidth, expectedHeight;
+    };
+    for (const Row& r : {Row{4096, 1536, 24, 4096, 2048, 768}, Row{640, 480, 24, 1000, 640, 480},
+                         Row{8, 8, 16, 4096, 8, 8}}) {
+        SCOPED_TRACE(r.width);
+        Source stream(Jpeg(r.width, r.height));
+        HBITMAP bitmap = nullptr;
+        ASSERT_GE(Decompress(stream, r.depth, &bitmap, r.work), 0);
+        EXPECT_EQ(stream.position, static_cast<std::size_t>(stream.bytes.size()));
+        EXPECT_TRUE(std::all_of(stream.requests.begin(), stream.requests.end(),
+                                [&](std::size_t n) { return n > 0 && n <= r.work; }));
+        BITMAP bm;
+        GetObjectW(bitmap, sizeof bm, &bm);
+        EXPECT_EQ(bm.bmWidth, r.expectedWidth);
+        EXPECT_EQ(bm.bmHeight, r.expectedHeight);
+        // Other depths give a bitmap compatible with the display, without addressable bits.
+        EXPECT_EQ(bm.bmBits != nullptr, r.depth == 24);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        const COLORREF c = GetPixel(dc, r.expectedWidth / 2, r.expectedHeight / 2);
+        EXPECT_NEAR(GetRValue(c), 40, 6);
+        EXPECT_NEAR(GetBValue(c), 200, 6);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+}
+
+TEST(ImgDecmp, FailureIsNegativeAndMakesNoBitmap) {
+    const int live = platform::LiveGdiObjectCount();
+    for (QByteArray bad : {QByteArray(), QByteArray(9000, 'x'), Jpeg(100, 100).left(300)}) {
+        Source stream(bad);
+        HBITMAP bitmap = reinterpret_cast<HBITMAP>(1);
+        EXPECT_LT(Decompress(stream, 24, &bitmap), 0);
+        EXPECT_EQ(bitmap, nullptr);
+    }
+    EXPECT_EQ(platform::LiveGdiObjectCount(), live);
+    DecompressImageInfo empty;
+    EXPECT_LT(DecompressImageIndirect(&empty), 0);
+    EXPECT_LT(DecompressImageIndirect(nullptr), 0);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include <platform/CString.h>
+#include <platform/Device.h>
 #include <platform/Files.h>
 
 #include <testsupport/DeviceFolder.h>
@@ -109,7 +110,7 @@ TEST_F(FolderEnumeration, NamesADevicePathCannotCarryAreLeftOut) {
     EXPECT_EQ(Names(u"\\Windows\\Data\\*.*"), (NameList{u"caf\u00e9.txt", u"good.txt"}));
 }
 
-TEST_F(FolderEnumeration, SearchesOfNothingFailAndClosedSearchesAreGone) {
+TEST_F(FolderEnumeration, SearchesOfNothingFailAndClosedSearchesAreGoneAndEachIsASnapshot) {
     WIN32_FIND_DATAW data;
     EXPECT_EQ(FindFirstFileW(u"\\Windows\\Nowhere\\*.*", &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(FindFirstFileW(u"\\Windows\\Data\\*.*", &data), INVALID_HANDLE_VALUE);
@@ -126,25 +127,18 @@ TEST_F(FolderEnumeration, SearchesOfNothingFailAndClosedSearchesAreGone) {
     EXPECT_TRUE(FindClose(h));
     EXPECT_FALSE(FindClose(h));
     EXPECT_FALSE(FindNextFileW(h, &data));
-    // A new search never takes over a closed one's handle.
+    // A new search never takes over a closed one's handle, and lists the folder as it was
+    // when the search began.
+    WriteFile(Data() / "a", "x");
     HANDLE again = FindFirstFileW(u"\\Windows\\Data\\*.*", &data);
     EXPECT_NE(again, h);
-    EXPECT_TRUE(FindClose(again));
-}
-
-TEST_F(FolderEnumeration, SearchIsASnapshotOfTheFolder) {
-    for (const char* name : {"a", "b", "c"})
-        WriteFile(Data() / name, "x");
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(u"\\Windows\\Data\\*.*", &data);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    fs::remove(Data() / "b");
-    WriteFile(Data() / "bb", "x");
+    fs::remove(Data() / "file");
+    WriteFile(Data() / "b", "x");
     NameList names{data.cFileName};
-    while (FindNextFileW(h, &data))
+    while (FindNextFileW(again, &data))
         names.push_back(data.cFileName);
-    FindClose(h);
-    EXPECT_EQ(names, (NameList{u"a", u"b", u"c"}));
+    EXPECT_EQ(names, (NameList{u"a", u"file"}));
+    EXPECT_TRUE(FindClose(again));
 }
 
 TEST_F(FolderEnumeration, SizeAndLastWriteTimeAreTheFilesOwn) {
@@ -183,6 +177,43 @@ TEST_F(FolderEnumeration, TheRootListsTheHostsWithTheDevicesWindowsFolderInNameO
     }));
     EXPECT_EQ(Names(u"\\WIN*"), (NameList{u"Windows"}));
     EXPECT_EQ(Names(u"\\Windows\\*.*"), (NameList{u"Data"})) << "the folder listed is the device's";
+}
+
+using DevicePaths = testsupport::DeviceFolderTest;
+
+TEST_F(DevicePaths, WindowsIsTheDevicesAndTheRestTheHostsBothWays) {
+    const fs::path w = Device() / "Windows";
+    const std::pair<std::u16string, fs::path> both[] = {{u"\\Windows", w},
+                                                        {u"\\Windows\\Favorites", w / "Favorites"},
+                                                        {u"\\usr\\bin", "/usr/bin"},
+                                                        {u"\\", "/"},
+                                                        {u"\\WindowsApps\\x", "/WindowsApps/x"},
+                                                        {u"\\tmp\\caf\u00e9", "/tmp/caf\xc3\xa9"}};
+    for (const auto& [device, host] : both) {
+        EXPECT_EQ(platform::HostPath(device), host) << host;
+        EXPECT_EQ(platform::DevicePath(host), device) << host;
+    }
+    EXPECT_EQ(platform::HostPath(u"\\windows\\iexplore.exe"), w / "iexplore.exe");
+    EXPECT_EQ(platform::HostPath(u"\\Windows\\Start Menu\\Programs\\"),
+              w / "Start Menu" / "Programs" / "");
+    EXPECT_FALSE(platform::DevicePath("/tmp/back\\slash").has_value());
+    EXPECT_FALSE(platform::DevicePath("/tmp/bad\xff").has_value());
+}
+
+TEST(DeviceFolderDefault, FollowsXdgDataHome) {
+    unsetenv("TOVALO_DEVICE");
+    setenv("XDG_DATA_HOME", "/somewhere/data", 1);
+    EXPECT_EQ(platform::DeviceFolder(), fs::path("/somewhere/data/tovalo"));
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(platform::DeviceFolder(), fs::path("/home/someone/.local/share/tovalo"));
+}
+
+TEST(ModuleDirectory, IsTheFolderOfTheTestExecutable) {
+    std::u16string dir = platform::ModuleDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_TRUE(dir.front() == u'\\' && dir.back() != u'\\');
+    EXPECT_NE(dir.find(u"tests"), std::u16string::npos);
 }
 
 } // namespace

@@ -27,6 +27,7 @@ using testsupport::ModalScript;
 constexpr UINT kName = 1001, kList = 1002, kCombo = 1003, kCheck = 1004, kApply = 1005,
                kFiles = 1006, kLocked = 1007, kHidden = 1008, kSorted = 1009;
 
+constexpr DWORD kFileList = LVS_REPORT | LVS_SHAREIMAGELISTS | WS_BORDER;
 const platform::DialogTemplate kTemplate{
     200,
     u"Dialog",
@@ -43,11 +44,7 @@ const platform::DialogTemplate kTemplate{
      {ControlKind::ListBox, kList, u"", {6, 54, 60, 30}, LBS_NOTIFY | WS_VSCROLL},
      {ControlKind::ComboBox, kCombo, u"", {70, 54, 60, 40}, CBS_DROPDOWNLIST},
      {ControlKind::ComboBox, kSorted, u"", {70, 70, 60, 40}, CBS_DROPDOWNLIST | CBS_SORT},
-     {ControlKind::ListView,
-      kFiles,
-      u"List1",
-      {0, 86, 136, 60},
-      LVS_REPORT | LVS_SHAREIMAGELISTS | WS_BORDER}}};
+     {ControlKind::ListView, kFiles, u"List1", {0, 86, 136, 60}, kFileList}}};
 
 // Records every notice of its controls and moves its members as the launcher's pages do.
 class TestDialog : public CDialog {
@@ -103,19 +100,16 @@ protected:
     void OnSelectCombo() { Log(CBN_SELCHANGE, kCombo); }
     void OnNameFocus() { Log(EN_SETFOCUS, kName); }
     void OnNameBlur() { Log(EN_KILLFOCUS, kName); }
-    void OnTap(NMHDR* header, LRESULT* result) {
-        g_log.push_back({"tap", header->idFrom, 0, reinterpret_cast<NMLISTVIEW*>(header)->iItem});
-        *result = 0;
-    }
-    void OnDoubleTap(NMHDR* header, LRESULT* result) {
-        g_log.push_back(
-            {"double", header->idFrom, 0, reinterpret_cast<NMLISTVIEW*>(header)->iItem});
-        *result = 0;
-    }
+    void OnTap(NMHDR* header, LRESULT* result) { LogItem("tap", header, result); }
+    void OnDoubleTap(NMHDR* header, LRESULT* result) { LogItem("double", header, result); }
     DECLARE_MESSAGE_MAP()
 
 private:
     void Log(UINT code, UINT id) { g_log.push_back({"command", id, code, 0}); }
+    void LogItem(const char* what, NMHDR* header, LRESULT* result) {
+        g_log.push_back({what, header->idFrom, 0, reinterpret_cast<NMLISTVIEW*>(header)->iItem});
+        *result = 0;
+    }
 };
 
 BEGIN_MESSAGE_MAP(TestDialog, CDialog)
@@ -214,19 +208,13 @@ TEST_F(Dialogs, EveryNoticeReachesItsHandlerAndChangesByTheProgramSendNone) {
     });
     EXPECT_EQ(m_dialog.DoModal(), IDCANCEL);
     // The first tap activates the window, whose first field takes the focus and loses it.
-    EXPECT_EQ(g_log, (std::vector<Record>{Command(kName, EN_SETFOCUS),
-                                          Command(kName, EN_KILLFOCUS),
-                                          Command(kApply, BN_CLICKED),
-                                          Command(kCheck, BN_CLICKED),
-                                          Command(kList, LBN_SELCHANGE),
-                                          Command(kCombo, CBN_SELCHANGE),
-                                          {"tap", kFiles, 0, 1},
-                                          {"tap", kFiles, 0, 0},
-                                          {"double", kFiles, 0, 0},
-                                          {"tap", kFiles, 0, -1},
-                                          {"double", kFiles, 0, -1},
-                                          Command(kName, EN_SETFOCUS),
-                                          Command(kName, EN_KILLFOCUS)}));
+    const std::vector<Record> expected{
+        Command(kName, EN_SETFOCUS), Command(kName, EN_KILLFOCUS),  Command(kApply, BN_CLICKED),
+        Command(kCheck, BN_CLICKED), Command(kList, LBN_SELCHANGE), Command(kCombo, CBN_SELCHANGE),
+        {"tap", kFiles, 0, 1},       {"tap", kFiles, 0, 0},         {"double", kFiles, 0, 0},
+        {"tap", kFiles, 0, -1},      {"double", kFiles, 0, -1},     Command(kName, EN_SETFOCUS),
+        Command(kName, EN_KILLFOCUS)};
+    EXPECT_EQ(g_log, expected);
 }
 
 TEST_F(Dialogs, OkMovesTheControlsIntoTheMembersAndCancelDoesNot) {

@@ -97,12 +97,10 @@ class Framework : public frameworktest::FrameworkTest {};
 TEST_F(Framework, FrameOnADesktopIsAFixedWindowOfTheDeviceSizeFoundByTitle) {
     LoggingFrame frame;
     ASSERT_TRUE(frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{5, 5, 500, 500}, nullptr, 0));
-    EXPECT_EQ(frame.GetWindowText(), u"Tovalo");
     RECT client;
     frame.GetClientRect(&client);
     EXPECT_EQ(client, (RECT{0, 0, 240, 294})) << "the requested rectangle does not count";
     QWidget* w = WidgetOf(frame);
-    ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tovalo"));
     EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "fixed size";
     EXPECT_FALSE(w->windowFlags() & Qt::FramelessWindowHint);
@@ -110,6 +108,11 @@ TEST_F(Framework, FrameOnADesktopIsAFixedWindowOfTheDeviceSizeFoundByTitle) {
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), frame.GetSafeHwnd());
     EXPECT_EQ(g_log, (std::vector<Record>{{"frame", WM_SIZE, 0, MAKELPARAM(240, 294)}}))
         << "a new frame learns its size";
+    // The device's screen starts 26 pixels above the frame's client area.
+    const QPoint origin = w->geometry().topLeft();
+    EXPECT_EQ(platform::detail::DeviceToScreen({220, 300}, w), origin + QPoint(220, 274));
+    EXPECT_EQ(platform::detail::DeviceToScreen({0, 26}, w), origin);
+    EXPECT_EQ(platform::detail::DeviceToScreen({5, 6}, nullptr), QPoint(5, 6));
 }
 
 TEST_F(Framework, FrameOnTheDeviceScreenLiesBelowTheTitleBarWithoutDecoration) {
@@ -172,31 +175,6 @@ TEST_F(Framework, ViewPaintsThroughOnDrawOnItsOwnSurface) {
 
 // --- The application and its loop ---
 
-class ExitingApp : public CWinApp {
-public:
-    ExitingApp(bool start, bool filterClose) : m_start(start), m_frame(filterClose) {}
-    BOOL InitInstance() override {
-        if (!m_start)
-            return FALSE;
-        m_frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
-        m_pMainWnd = &m_frame;
-        for (auto [message, wParam] : m_posts)
-            m_frame.PostMessage(message, wParam, 0);
-        return TRUE;
-    }
-    int ExitInstance() override {
-        ++m_exits;
-        m_aliveAtExit = m_frame.GetSafeHwnd() != nullptr;
-        return 7;
-    }
-
-    bool m_start;
-    LoggingFrame m_frame;
-    std::vector<std::pair<UINT, WPARAM>> m_posts;
-    int m_exits = 0;
-    bool m_aliveAtExit = false;
-};
-
 using Message = std::pair<UINT, WPARAM>;
 const Message kView{WM_COMMAND, 32773}, kSetting{WM_COMMAND, 32771}, kExit{WM_COMMAND, ID_APP_EXIT},
     kClose{WM_CLOSE, 0}, kSized{WM_SIZE, 0}, kDestroyed{WM_DESTROY, 0};
@@ -215,13 +193,37 @@ const LoopRun kRuns[] = {
     {"unfiltered close", true, false, {kClose, kSetting}, {kDestroyed}},
 };
 
+// Starts as the run says, with its messages posted to the frame.
+class ExitingApp : public CWinApp {
+public:
+    explicit ExitingApp(const LoopRun& run) : m_run(run), m_frame(run.filterClose) {}
+    BOOL InitInstance() override {
+        if (!m_run.start)
+            return FALSE;
+        m_frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
+        m_pMainWnd = &m_frame;
+        for (auto [message, wParam] : m_run.posts)
+            m_frame.PostMessage(message, wParam, 0);
+        return TRUE;
+    }
+    int ExitInstance() override {
+        ++m_exits;
+        m_aliveAtExit = m_frame.GetSafeHwnd() != nullptr;
+        return 7;
+    }
+
+    const LoopRun& m_run;
+    LoggingFrame m_frame;
+    int m_exits = 0;
+    bool m_aliveAtExit = false;
+};
+
 TEST_F(Framework, TheLoopRunsUntilTheFrameIsDestroyed) {
     for (const LoopRun& run : kRuns) {
         SCOPED_TRACE(run.name);
         g_log.clear();
-        ExitingApp app(run.start, run.filterClose);
+        ExitingApp app(run);
         EXPECT_EQ(AfxGetApp(), &app);
-        app.m_posts = run.posts;
         // A start that decides not to run ends with what ExitInstance says, as a run does.
         EXPECT_EQ(platform::RunApplication(app, 0, nullptr), 7);
         EXPECT_EQ(app.m_exits, 1);
@@ -253,28 +255,6 @@ std::vector<MenuItem> TrayMenu() {
         {0, u"&File", {{32771, u"Setting"}, {}, {32773, u"Vie&w?"}, {}, {ID_APP_EXIT, u"E&xit"}}}};
 }
 
-TEST_F(Framework, MenuResourceGivesItsPopupItemsAndSeparators) {
-    platform::AddMenuResource(128, TrayMenu());
-    CMenu menu;
-    EXPECT_FALSE(menu.LoadMenu(129));
-    ASSERT_TRUE(menu.LoadMenu(128));
-    EXPECT_EQ(menu.GetMenuItemCount(), 1u);
-    EXPECT_EQ(menu.GetMenuItemID(0), static_cast<UINT>(-1)) << "a pop-up has no command";
-    EXPECT_EQ(menu.GetSubMenu(1), nullptr);
-    CMenu* popup = menu.GetSubMenu(0);
-    ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(menu.GetSubMenu(0), popup) << "the same object each time";
-    std::vector<UINT> ids;
-    std::u16string texts;
-    for (int i = 0; i <= static_cast<int>(popup->GetMenuItemCount()); ++i)
-        ids.push_back(popup->GetMenuItemID(i)), texts += (popup->GetMenuString(i) + u"|").view();
-    EXPECT_EQ(ids, (std::vector<UINT>{32771, 0, 32773, 0, ID_APP_EXIT, static_cast<UINT>(-1)}));
-    EXPECT_EQ(texts, u"Setting||Vie&w?||E&xit||");
-    EXPECT_EQ(popup->GetSubMenu(0), nullptr) << "a command has no pop-up";
-    EXPECT_TRUE(menu.DestroyMenu());
-    EXPECT_EQ(menu.GetMenuItemCount(), 0u);
-}
-
 class Menus : public Framework {
 protected:
     void SetUp() override {
@@ -284,11 +264,33 @@ protected:
         ASSERT_TRUE(m_frame.Create(nullptr, u"Tovalo", 0, RECT{}, nullptr, 0));
         g_log.clear();
     }
-    void TearDown() override { platform::SetPopupMenuHook({}); }
+    void TearDown() override {
+        platform::SetPopupMenuHook({});
+        Framework::TearDown();
+    }
 
     CMenu m_menu;
     LoggingFrame m_frame;
 };
+
+TEST_F(Menus, MenuResourceGivesItsPopupItemsAndSeparators) {
+    EXPECT_FALSE(CMenu().LoadMenu(129));
+    EXPECT_EQ(m_menu.GetMenuItemCount(), 1u);
+    EXPECT_EQ(m_menu.GetMenuItemID(0), static_cast<UINT>(-1)) << "a pop-up has no command";
+    EXPECT_EQ(m_menu.GetSubMenu(1), nullptr);
+    CMenu* popup = m_menu.GetSubMenu(0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(m_menu.GetSubMenu(0), popup) << "the same object each time";
+    std::vector<UINT> ids;
+    std::u16string texts;
+    for (int i = 0; i <= static_cast<int>(popup->GetMenuItemCount()); ++i)
+        ids.push_back(popup->GetMenuItemID(i)), texts += (popup->GetMenuString(i) + u"|").view();
+    EXPECT_EQ(ids, (std::vector<UINT>{32771, 0, 32773, 0, ID_APP_EXIT, static_cast<UINT>(-1)}));
+    EXPECT_EQ(texts, u"Setting||Vie&w?||E&xit||");
+    EXPECT_EQ(popup->GetSubMenu(0), nullptr) << "a command has no pop-up";
+    EXPECT_TRUE(m_menu.DestroyMenu());
+    EXPECT_EQ(m_menu.GetMenuItemCount(), 0u);
+}
 
 TEST_F(Menus, UpdateHandlersRunBeforeTheMenuAndTheChoiceIsPostedToTheOwner) {
     std::u16string seen;
@@ -331,48 +333,31 @@ TEST_F(Menus, OnlyEnabledCommandsOfAnOwnedMenuAreChosen) {
     EXPECT_FALSE(popup->TrackPopupMenu(0, 0, 0, nullptr));
 }
 
-TEST_F(Framework, DevicePointsLieOverTheFrameOnADesktop) {
-    LoggingFrame frame;
-    frame.Create(nullptr, u"Tovalo", WS_VISIBLE, RECT{}, nullptr, 0);
-    QWidget* w = WidgetOf(frame);
-    const QPoint client = w->geometry().topLeft();
-    EXPECT_EQ(platform::detail::DeviceToScreen({220, 300}, w), client + QPoint(220, 274))
-        << "the device's screen starts 26 pixels above the frame";
-    EXPECT_EQ(platform::detail::DeviceToScreen({0, 26}, w), client);
-    EXPECT_EQ(platform::detail::DeviceToScreen({5, 6}, nullptr), QPoint(5, 6));
-}
-
-TEST(PopupPlacement, AlignmentFlagsNameTheCornerAtTheAnchor) {
-    using platform::detail::PopupTopLeft;
-    const QRect screen(0, 0, 240, 320);
-    const QSize size(80, 70);
-    EXPECT_EQ(PopupTopLeft(TPM_RIGHTALIGN | TPM_BOTTOMALIGN, {220, 300}, size, screen),
-              QPoint(140, 230));
-    EXPECT_EQ(PopupTopLeft(TPM_LEFTALIGN | TPM_TOPALIGN, {20, 30}, size, screen), QPoint(20, 30));
-    EXPECT_EQ(PopupTopLeft(TPM_RIGHTALIGN, {50, 30}, size, screen), QPoint(0, 30))
-        << "kept on the screen";
-    EXPECT_EQ(PopupTopLeft(0, {220, 300}, size, screen), QPoint(160, 250));
-}
-
-TEST(PopupPlacement, AMenuFromAnIconHangsBesideIt) {
+// A menu's corner named by its flags lies at the anchor, or, from an icon, beside the icon;
+// either way on the screen.
+TEST(PopupPlacement, AlignmentFlagsNameTheCornerAtTheAnchorOrBesideAnIcon) {
     using platform::detail::PopupBeside;
-    const QRect screen(0, 0, 1024, 768);
+    using platform::detail::PopupTopLeft;
+    const QRect device(0, 0, 240, 320), wide(0, 0, 1024, 768);
     const QSize size(80, 70);
-    const UINT device = TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
+    const UINT corner = TPM_RIGHTALIGN | TPM_BOTTOMALIGN, topLeft = TPM_LEFTALIGN | TPM_TOPALIGN;
     struct Case {
         const char* where;
-        UINT flags;
-        QRect icon;
-        QPoint expected;
+        QPoint placed, expected;
     };
     for (const Case& c : {
-             Case{"a strip at the top: below", device, {500, 5, 16, 16}, {436, 21}},
-             Case{"a panel at the bottom: above", device, {900, 750, 16, 16}, {836, 680}},
-             Case{"at the left edge: kept on the screen", device, {2, 5, 16, 16}, {0, 21}},
-             Case{"left-aligned, below", 0, {500, 5, 16, 16}, {500, 21}},
-             Case{"left-aligned at the bottom: above", 0, {1000, 750, 16, 16}, {944, 680}},
+             Case{"right bottom", PopupTopLeft(corner, {220, 300}, size, device), {140, 230}},
+             Case{"left top", PopupTopLeft(topLeft, {20, 30}, size, device), {20, 30}},
+             Case{"right, kept on", PopupTopLeft(TPM_RIGHTALIGN, {50, 30}, size, device), {0, 30}},
+             Case{"no flags, kept on", PopupTopLeft(0, {220, 300}, size, device), {160, 250}},
+             Case{"above the top", PopupTopLeft(TPM_BOTTOMALIGN, {20, 30}, size, device), {20, 0}},
+             Case{"top strip", PopupBeside(corner, {500, 5, 16, 16}, size, wide), {436, 21}},
+             Case{"bottom panel", PopupBeside(corner, {900, 750, 16, 16}, size, wide), {836, 680}},
+             Case{"left edge", PopupBeside(corner, {2, 5, 16, 16}, size, wide), {0, 21}},
+             Case{"left-aligned", PopupBeside(0, {500, 5, 16, 16}, size, wide), {500, 21}},
+             Case{"left, bottom", PopupBeside(0, {1000, 750, 16, 16}, size, wide), {944, 680}},
          })
-        EXPECT_EQ(PopupBeside(c.flags, c.icon, size, screen), c.expected) << c.where;
+        EXPECT_EQ(c.placed, c.expected) << c.where;
 }
 
 } // namespace

@@ -116,23 +116,21 @@ public:
 };
 
 TEST_F(Sheets, SheetInitialisesAfterItsFirstPageAndBeforeItRuns) {
-    RECT plainRect{}, movedRect{};
-    CPropertySheet plain(u"Tovalo Setting");
-    plain.AddPage(&m_second);
+    std::vector<RECT> placed;
     platform::SetModalHook([&](CWnd* window) {
-        window->GetWindowRect(&plainRect);
+        window->GetWindowRect(&placed.emplace_back());
         return IDCANCEL;
     });
+    CPropertySheet plain(u"Tovalo Setting");
+    plain.AddPage(&m_second);
     plain.DoModal();
 
     g_log.clear();
     MovingSheet sheet(u"Tovalo Setting");
     sheet.AddPage(&m_first);
-    platform::SetModalHook([&](CWnd* window) {
-        window->GetWindowRect(&movedRect);
-        return IDCANCEL;
-    });
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    ASSERT_EQ(placed.size(), 2u);
+    const RECT plainRect = placed[0], movedRect = placed[1];
     EXPECT_EQ(g_log,
               (std::vector<Record>{
                   {"first", kInit, 0, 0}, {"sheet", kInit, 0, 0}, {"first", kCancel, 0, 0}}));

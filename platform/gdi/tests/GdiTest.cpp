@@ -2,11 +2,10 @@
 #include <platform/CWnd.h>
 
 #include <testsupport/ImageFiles.h>
-#include <testsupport/Surface.h>
+#include <testsupport/Pixels.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,16 +47,6 @@ std::string Read(CDC& dc, int w, int h) {
     return rows;
 }
 
-HBITMAP MakeDib(int w, int h, void** bits) {
-    BITMAPINFO info;
-    info.bmiHeader.biSize = 40;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
 std::vector<int> DarkColumns(CDC& dc, int y, int x0, int x1) {
     std::vector<int> columns;
     for (int x = x0; x < x1; ++x)
@@ -73,61 +62,58 @@ protected:
     int m_live = 0;
 };
 
+struct Area {
+    int x, y, w, h;
+};
+
+// A 4 x 2 source copied onto a white 4 x 3, or within the destination painted with it.
 struct Copy {
     const char* name;
-    const char* source;                           // 4 x 2
-    std::function<BOOL(CDC& dst, CDC& src)> copy; // onto a white 4 x 3
+    const char* source;
+    char how; // BitBlt, StretchBlt, TransparentImage keyed on red, BitBlt within
+    Area to, from;
     const char* expected;
 };
 
 const Copy kCopies[] = {
-    {"block", "RGBK/rKGW", [](CDC& d, CDC& s) { return d.BitBlt(1, 1, 2, 2, &s, 1, 0, SRCCOPY); },
-     "WWWW/WGBW/WKGW"},
+    {"block", "RGBK/rKGW", 'b', {1, 1, 2, 2}, {1, 0}, "WWWW/WGBW/WKGW"},
     // Partly outside both surfaces: only the overlap is copied.
-    {"clipped", "RGBK/rWKB",
-     [](CDC& d, CDC& s) { return d.BitBlt(-1, 2, 4, 3, &s, 2, 1, SRCCOPY); }, "WWWW/WWWW/BWWW"},
+    {"clipped", "RGBK/rWKB", 'b', {-1, 2, 4, 3}, {2, 1}, "WWWW/WWWW/BWWW"},
     // Overlapping on one surface: the pixels are read as they were.
-    {"overlap", "",
-     [](CDC& d, CDC&) {
-         Paint(d, "RGBK/KBGR");
-         return d.BitBlt(1, 1, 3, 2, &d, 0, 0, SRCCOPY);
-     },
-     "RGBK/KRGB/WKBG"},
-    {"stretch up", "RGBK/rWWW",
-     [](CDC& d, CDC& s) { return d.StretchBlt(0, 0, 4, 3, &s, 0, 0, 2, 2, SRCCOPY); },
-     "RRGG/RRGG/rrWW"},
-    {"stretch down", "RGBK/rWWW",
-     [](CDC& d, CDC& s) { return d.StretchBlt(0, 0, 2, 1, &s, 0, 0, 4, 2, SRCCOPY); },
-     "RBWW/WWWW/WWWW"},
-    {"transparent", "RBrK/RRRR",
-     [](CDC& d, CDC& s) { return d.TransparentImage(0, 0, 4, 2, &s, 0, 0, 4, 2, kRed); },
-     "WBrK/WWWW/WWWW"},
+    {"overlap", "RGBK/KBGR", 'w', {1, 1, 3, 2}, {0, 0}, "RGBK/KRGB/WKBG"},
+    {"stretch up", "RGBK/rWWW", 's', {0, 0, 4, 3}, {0, 0, 2, 2}, "RRGG/RRGG/rrWW"},
+    {"stretch down", "RGBK/rWWW", 's', {0, 0, 2, 1}, {0, 0, 4, 2}, "RBWW/WWWW/WWWW"},
+    {"transparent", "RBrK/RRRR", 't', {0, 0, 4, 2}, {0, 0, 4, 2}, "WBrK/WWWW/WWWW"},
 };
 
 TEST_F(GdiTest, CopiesBetweenSurfaces) {
     for (const Copy& row : kCopies) {
         Surface src(4, 2), dst(4, 3);
-        Paint(src.dc, row.source);
-        ASSERT_TRUE(row.copy(dst.dc, src.dc)) << row.name;
+        CDC& from = row.how == 'w' ? dst.dc : src.dc;
+        Paint(from, row.source);
+        const auto [x, y, w, h] = row.to;
+        const auto [sx, sy, sw, sh] = row.from;
+        const BOOL done =
+            row.how == 's'   ? dst.dc.StretchBlt(x, y, w, h, &from, sx, sy, sw, sh, SRCCOPY)
+            : row.how == 't' ? dst.dc.TransparentImage(x, y, w, h, &from, sx, sy, sw, sh, kRed)
+                             : dst.dc.BitBlt(x, y, w, h, &from, sx, sy, SRCCOPY);
+        ASSERT_TRUE(done) << row.name;
         EXPECT_EQ(Read(dst.dc, 4, 3), row.expected) << row.name;
     }
 }
 
 TEST_F(GdiTest, DibSectionsAreBottomUpWithPaddedRows) {
-    void* bits = nullptr;
-    HBITMAP dib = MakeDib(5, 20, &bits);
+    testsupport::DibSurface dib(5, 20);
     BITMAP bm;
-    ASSERT_EQ(GetObjectW(dib, sizeof bm, &bm), static_cast<int>(sizeof bm));
+    ASSERT_EQ(GetObjectW(dib.bitmap, sizeof bm, &bm), static_cast<int>(sizeof bm));
     EXPECT_EQ(bm.bmWidthBytes, 16);
     EXPECT_EQ(bm.bmBitsPixel, 24);
-    EXPECT_EQ(bm.bmBits, bits);
+    EXPECT_EQ(bm.bmBits, dib.bits);
 
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
+    CDC& dc = dib.dc;
     dc.SetPixel(0, 0, RGB(1, 2, 3));     // top row: stored last
     dc.SetPixel(4, 19, RGB(10, 20, 30)); // bottom row: stored first
-    const auto* bytes = static_cast<const BYTE*>(bits);
+    const auto* bytes = static_cast<const BYTE*>(dib.bits);
     EXPECT_EQ((std::vector<BYTE>(bytes + 304, bytes + 307)), (std::vector<BYTE>{3, 2, 1}));
     EXPECT_EQ((std::vector<BYTE>(bytes + 12, bytes + 15)), (std::vector<BYTE>{30, 20, 10}));
 
@@ -142,9 +128,6 @@ TEST_F(GdiTest, DibSectionsAreBottomUpWithPaddedRows) {
     dc.DrawText(u"H", -1, &box, DT_LEFT);
     EXPECT_FALSE(DarkColumns(dc, 5, 0, 5).empty());
     EXPECT_TRUE(DarkColumns(dc, 18, 0, 5).empty());
-    SelectObject(dc, old);
-    dc.DeleteDC();
-    EXPECT_TRUE(DeleteObject(dib));
 }
 
 TEST_F(GdiTest, BitmapsLiveInOneSurfaceAndCannotBeDeletedWhileSelected) {
@@ -252,10 +235,8 @@ TEST_F(GdiTest, CopiesToAWindowAreCountedAndShown) {
         dc.FillSolidRect(0, 0, 1, 1, kBlue); // drawing, not a copy
     }
     EXPECT_EQ(platform::WindowCopyCount(wnd), 2);
-    HDC screen = GetDC(wnd);
-    EXPECT_EQ(GetPixel(screen, 7, 7), kRed);
-    EXPECT_EQ(GetPixel(screen, 0, 0), kBlue);
-    ReleaseDC(wnd, screen);
+    EXPECT_EQ(testsupport::At(wnd, 7, 7), kRed);
+    EXPECT_EQ(testsupport::At(wnd, 0, 0), kBlue);
     HWND gone = wnd;
     wnd.DestroyWindow();
     EXPECT_EQ(GetDC(gone), nullptr);

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -28,7 +29,9 @@ namespace {
 
 fs::path g_folder;
 fs::path g_device;
-fs::path g_template;
+// The sound hive's bytes. Written with streams, which retry a write the fuzzer's timer
+// interrupts, where copy_file gives up.
+std::string g_template;
 
 constexpr int kMaxKeysWalked = 400;
 constexpr int kMaxDepth = 24;
@@ -176,7 +179,8 @@ void MakeHive(const std::uint8_t* data, std::size_t size) {
     }
     Input in(data, size);
     const std::uint8_t mode = in.Byte() % 2;
-    fs::copy_file(g_template, hive);
+    std::ofstream(hive, std::ios::binary)
+        .write(g_template.data(), static_cast<std::streamsize>(g_template.size()));
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
         if (mode == 0)
@@ -291,7 +295,9 @@ void MakeTemplate() {
         RegCloseKey(key);
     }
     platform::CloseRegistry();
-    fs::copy_file(g_device / "registry.db", g_template);
+    std::ifstream file(g_device / "registry.db", std::ios::binary);
+    g_template.assign(std::istreambuf_iterator<char>(file), {});
+    Check(!g_template.empty());
 }
 
 } // namespace
@@ -304,7 +310,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
     g_folder = base / ("hive-fuzz-" + std::to_string(random()) + std::to_string(random()));
     g_device = g_folder / "device";
-    g_template = g_folder / "template.db";
     fs::create_directories(g_device);
     MakeTemplate();
     // Registered after the registry's own state exists, so that it runs before that goes.

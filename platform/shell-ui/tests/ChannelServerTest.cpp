@@ -24,12 +24,6 @@ using platform::detail::UniqueFd;
 
 namespace {
 
-// Both sides of the check: a program of this user, and one of another user.
-struct Peer {
-    const char* name;
-    bool stranger;
-};
-
 // Whether anything arrives on the descriptor within two seconds.
 bool Receives(int fd) {
     pollfd wanted{fd, POLLIN, 0};
@@ -37,7 +31,8 @@ bool Receives(int fd) {
     return ::poll(&wanted, 1, 2000) == 1 && ::read(fd, &byte, 1) == 1;
 }
 
-class Channel : public testsupport::DeviceFolderTest, public ::testing::WithParamInterface<Peer> {
+// Both sides of the check: a program of this user, and one of another user (a stranger).
+class Channel : public testsupport::DeviceFolderTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
         if (::geteuid() != 0)
@@ -49,6 +44,7 @@ protected:
         fs::create_directory(Device() / "open");
         ::chmod((Device() / "open").c_str(), 0777);
     }
+    bool Stranger() const { return GetParam(); }
     fs::path Socket() const { return Device() / "open" / "channel.sock"; }
 
     // Runs a step in a child process as the row's user (nobody for a stranger) and gives its
@@ -57,7 +53,7 @@ protected:
         const pid_t child = ::fork();
         if (child == 0) {
             constexpr uid_t kNobody = 65534;
-            if (GetParam().stranger && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            if (Stranger() && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
                 ::_exit(99);
             ::_exit(step());
         }
@@ -73,9 +69,7 @@ protected:
     }
 };
 
-using ChannelServerAnswers = Channel;
-
-TEST_P(ChannelServerAnswers, OnlyThisUser) {
+TEST_P(Channel, ServerAnswersOnlyThisUser) {
     int asked = 0;
     platform::detail::ChannelServer server(Socket(), [&](std::string_view) {
         ++asked;
@@ -87,13 +81,11 @@ TEST_P(ChannelServerAnswers, OnlyThisUser) {
         ::send(fd.Get(), "FIND Tovalo\n", 12, MSG_NOSIGNAL);
         return Receives(fd.Get()) ? 1 : 0;
     });
-    EXPECT_EQ(answered, GetParam().stranger ? 0 : 1);
-    EXPECT_EQ(asked, GetParam().stranger ? 0 : 1);
+    EXPECT_EQ(answered, Stranger() ? 0 : 1);
+    EXPECT_EQ(asked, Stranger() ? 0 : 1);
 }
 
-using AskingTells = Channel;
-
-TEST_P(AskingTells, OnlyThisUser) {
+TEST_P(Channel, AskingTellsOnlyThisUser) {
     std::string answer;
     const int received = InChild(
         [&] {
@@ -116,13 +108,12 @@ TEST_P(AskingTells, OnlyThisUser) {
                 std::this_thread::sleep_for(20ms);
             answer = platform::detail::AskOnce(Socket(), "FIND Tovalo", 1000ms);
         });
-    EXPECT_EQ(answer, GetParam().stranger ? "" : "1");
-    EXPECT_EQ(received, GetParam().stranger ? 0 : 1);
+    EXPECT_EQ(answer, Stranger() ? "" : "1");
+    EXPECT_EQ(received, Stranger() ? 0 : 1);
 }
 
-const auto kPeers = ::testing::Values(Peer{"ThisUser", false}, Peer{"Stranger", true});
-const auto kName = [](const auto& info) { return std::string(info.param.name); };
-INSTANTIATE_TEST_SUITE_P(Peers, ChannelServerAnswers, kPeers, kName);
-INSTANTIATE_TEST_SUITE_P(Peers, AskingTells, kPeers, kName);
+INSTANTIATE_TEST_SUITE_P(Peers, Channel, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "Stranger" : "ThisUser");
+});
 
 } // namespace

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <memory>
 #include <string>
 #include <sys/resource.h>
@@ -25,9 +24,7 @@ namespace {
 
 std::unique_ptr<QProcess> Launch(const QStringList& arguments) {
     auto host = std::make_unique<QProcess>();
-    host->setProgram(QStringLiteral(WINDOW_HOST));
-    host->setArguments(arguments);
-    host->start();
+    host->start(QStringLiteral(WINDOW_HOST), arguments);
     return host;
 }
 
@@ -47,11 +44,6 @@ protected:
         fs::permissions(Runtime(), fs::perms::owner_all);
         setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
     }
-    fs::path Runtime() const { return Device() / "xdg"; }
-    void Start(const char* title) {
-        m_host = Launch({QString::fromUtf8(title)});
-        ASSERT_EQ(FirstLine(*m_host), "ready");
-    }
     void TearDown() override {
         if (m_host) {
             m_host->kill();
@@ -59,50 +51,62 @@ protected:
         }
         DeviceFolderTest::TearDown();
     }
+    fs::path Runtime() const { return Device() / "xdg"; }
+    void Start() {
+        m_host = Launch({QStringLiteral("Tovalo")});
+        ASSERT_EQ(FirstLine(*m_host), "ready");
+    }
+    // Found by its title and brought to the front.
+    static void ExpectFound() {
+        HWND other = FindWindowW(nullptr, u"Tovalo");
+        ASSERT_NE(other, nullptr);
+        EXPECT_TRUE(SetForegroundWindow(other));
+    }
     // The one socket the other program listens on.
     fs::path Channel() const {
         const auto sockets = testsupport::ListeningSockets(static_cast<pid_t>(m_host->processId()));
         return sockets.size() == 1 ? sockets.front() : fs::path();
     }
-    // Still found, still brought to the front, and no bigger than before the attack.
+    long Resident() const {
+        return testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
+    }
+    // Still found, still running, and no bigger than before the attack.
     void ExpectUnharmed(long residentBefore) {
-        HWND other = FindWindowW(nullptr, u"Tovalo");
-        ASSERT_NE(other, nullptr);
-        EXPECT_TRUE(SetForegroundWindow(other));
+        ExpectFound();
         EXPECT_EQ(m_host->state(), QProcess::Running);
-        EXPECT_LT(testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId())) -
-                      residentBefore,
-                  4096);
+        EXPECT_LT(Resident() - residentBefore, 4096);
     }
     std::unique_ptr<QProcess> m_host;
 };
 
-TEST_F(OtherProgram, ItsWindowIsFoundByTitleAndBroughtToTheFront) {
-    Start("Tovalo");
-    HWND other = FindWindowW(nullptr, u"Tovalo");
-    ASSERT_NE(other, nullptr);
-    EXPECT_TRUE(SetForegroundWindow(other));
-    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo Setting"), nullptr);
-}
-
-TEST_F(OtherProgram, AnotherDeviceFolderIsAnotherDevice) {
-    Start("Tovalo");
-    setenv("TOVALO_DEVICE", (Device() / "elsewhere").c_str(), 1);
-    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
-}
-
-TEST_F(OtherProgram, NothingRunsNothingIsFound) {
+TEST_F(OtherProgram, ItsWindowIsFoundByTitleOnItsDeviceWhileItLives) {
     EXPECT_FALSE(platform::DeviceFolderInUse());
-    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr);
+    Start();
+    EXPECT_TRUE(platform::DeviceFolderInUse());
+    ExpectFound();
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo Setting"), nullptr);
+    const std::string device = Device().string();
+    setenv("TOVALO_DEVICE", (Device() / "elsewhere").c_str(), 1);
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr) << "another device folder";
+    setenv("TOVALO_DEVICE", device.c_str(), 1);
+
+    m_host->kill();
+    m_host->waitForFinished();
+    EXPECT_FALSE(platform::DeviceFolderInUse()) << "a killed holder leaves the device";
+    // The next one takes the device, and the socket the dead one left.
+    Start();
+    EXPECT_TRUE(platform::DeviceFolderInUse());
+    ExpectFound();
+    m_host->kill();
+    m_host->waitForFinished();
+    EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr) << "nothing runs";
 }
 
 TEST_F(OtherProgram, StartsAtTheSameMomentLeaveExactlyOne) {
-    constexpr int kTries = 20;
-    constexpr int kStarts = 3;
-    for (int attempt = 0; attempt < kTries && !HasFailure(); ++attempt) {
+    for (int attempt = 0; attempt < 20 && !HasFailure(); ++attempt) {
         SCOPED_TRACE("try " + std::to_string(attempt));
         std::vector<std::unique_ptr<QProcess>> starts;
-        for (int i = 0; i < kStarts; ++i)
+        for (int i = 0; i < 3; ++i)
             starts.push_back(Launch({QStringLiteral("--single"), QStringLiteral("Tovalo")}));
         int firsts = 0;
         for (auto& start : starts) {
@@ -123,55 +127,35 @@ TEST_F(OtherProgram, StartsAtTheSameMomentLeaveExactlyOne) {
     }
 }
 
-TEST_F(OtherProgram, AKilledHolderLeavesTheDeviceToTheNext) {
-    Start("Tovalo");
-    EXPECT_TRUE(platform::DeviceFolderInUse());
-    m_host->kill();
-    m_host->waitForFinished();
-    EXPECT_FALSE(platform::DeviceFolderInUse());
-    // The next one takes the device, and the socket the dead one left.
-    Start("Tovalo");
-    EXPECT_TRUE(platform::DeviceFolderInUse());
-    HWND other = FindWindowW(nullptr, u"Tovalo");
-    ASSERT_NE(other, nullptr);
-    EXPECT_TRUE(SetForegroundWindow(other));
-}
-
-struct RuntimeCase {
-    const char* name;
-    bool runtimeSet;
-};
-
-class ChannelFolder : public OtherProgram, public ::testing::WithParamInterface<RuntimeCase> {};
+class ChannelFolder : public OtherProgram, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ChannelFolder, IsTheUsersRuntimeFolderOrThePrivateOneInTheDevice) {
-    if (!GetParam().runtimeSet)
+    if (!GetParam())
         unsetenv("XDG_RUNTIME_DIR");
-    Start("Tovalo");
-    const fs::path expected = GetParam().runtimeSet ? Runtime() : Device() / "run";
-    const fs::path channel = Channel();
-    EXPECT_EQ(channel.parent_path(), expected);
+    Start();
+    const fs::path expected = GetParam() ? Runtime() : Device() / "run";
+    EXPECT_EQ(Channel().parent_path(), expected);
     struct stat folder {};
     ASSERT_EQ(::stat(expected.c_str(), &folder), 0);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runtime, ChannelFolder,
-                         ::testing::Values(RuntimeCase{"XdgRuntimeDir", true},
-                                           RuntimeCase{"Unset", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Runtime, ChannelFolder, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "XdgRuntimeDir" : "Unset");
+});
 
-TEST_F(OtherProgram, AFloodOfConnectionsNeitherClosesTheChannelNorGrowsTheHolder) {
-    // More connections than a process may hold descriptors by default.
+// A flood of connections, more than a process may hold descriptors by default, then an endless
+// line: neither closes the channel nor grows the holder.
+TEST_F(OtherProgram, AttacksOnTheChannelLeaveTheHolderUnharmed) {
     rlimit limit{};
     ::getrlimit(RLIMIT_NOFILE, &limit);
     limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 4096);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
     ASSERT_GE(limit.rlim_cur, 1200u);
-    Start("Tovalo");
+    Start();
     const fs::path channel = Channel();
     ASSERT_FALSE(channel.empty());
-    const long before = testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
+    const long before = Resident();
     std::vector<UniqueFd> flood;
     for (int i = 0; i < 1100; ++i) {
         UniqueFd fd(testsupport::ConnectTo(channel));
@@ -181,13 +165,8 @@ TEST_F(OtherProgram, AFloodOfConnectionsNeitherClosesTheChannelNorGrowsTheHolder
     }
     EXPECT_EQ(flood.size(), 1100u);
     ExpectUnharmed(before);
-}
+    flood.clear();
 
-TEST_F(OtherProgram, AnEndlessLineNeitherClosesTheChannelNorGrowsTheHolder) {
-    Start("Tovalo");
-    const fs::path channel = Channel();
-    ASSERT_FALSE(channel.empty());
-    const long before = testsupport::ResidentKiB(static_cast<pid_t>(m_host->processId()));
     UniqueFd fd(testsupport::ConnectTo(channel));
     ASSERT_TRUE(fd);
     const std::string chunk(1 << 20, 'x');

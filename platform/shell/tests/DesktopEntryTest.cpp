@@ -33,12 +33,8 @@ TEST(DesktopEntryParsing, ReadsTheKeysOfTheDesktopEntryGroupOnly) {
     EXPECT_TRUE(entry->Terminal());
     EXPECT_FALSE(entry->NoDisplay());
     EXPECT_FALSE(entry->Hidden());
-}
-
-TEST(DesktopEntryParsing, TextWithoutTheGroupIsNoEntry) {
-    EXPECT_FALSE(DesktopEntry::Parse("Name=x\nType=Application\n"));
-    EXPECT_FALSE(DesktopEntry::Parse(""));
-    EXPECT_FALSE(DesktopEntry::Parse("[Desktop Entry"));
+    for (const char* text : {"Name=x\nType=Application\n", "", "[Desktop Entry"})
+        EXPECT_FALSE(DesktopEntry::Parse(text)) << "no group in " << text;
     EXPECT_FALSE(DesktopEntry::Load("/nonexistent/file.desktop"));
 }
 
@@ -58,22 +54,15 @@ TEST(DesktopEntryParsing, EscapesAreUndone) {
 }
 
 TEST(DesktopEntryParsing, LocalisedNameFollowsTheLocaleMatchingRules) {
-    auto entry = DesktopEntry::Parse("[Desktop Entry]\n"
-                                     "Name=Colour\n"
-                                     "Name[de]=Farbe\n"
-                                     "Name[de_AT]=Farbe AT\n"
-                                     "Name[sr@latin]=Boja\n"
-                                     "Name[fr]=\n");
+    auto entry = DesktopEntry::Parse("[Desktop Entry]\nName=Colour\nName[de]=Farbe\n"
+                                     "Name[de_AT]=Farbe AT\nName[sr@latin]=Boja\nName[fr]=\n");
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->Name("de_DE.UTF-8"), u"Farbe");
-    EXPECT_EQ(entry->Name("de_AT.UTF-8"), u"Farbe AT");
-    EXPECT_EQ(entry->Name("de_AT@euro"), u"Farbe AT");
-    EXPECT_EQ(entry->Name("de"), u"Farbe");
-    EXPECT_EQ(entry->Name("sr_RS@latin"), u"Boja");
-    EXPECT_EQ(entry->Name("sr_RS"), u"Colour");
-    EXPECT_EQ(entry->Name("fr_FR.UTF-8"), u"Colour");
-    EXPECT_EQ(entry->Name("C.UTF-8"), u"Colour");
-    EXPECT_EQ(entry->Name(""), u"Colour");
+    const std::pair<const char*, std::u16string> rows[] = {
+        {"de_DE.UTF-8", u"Farbe"},  {"de_AT.UTF-8", u"Farbe AT"}, {"de_AT@euro", u"Farbe AT"},
+        {"de", u"Farbe"},           {"sr_RS@latin", u"Boja"},     {"sr_RS", u"Colour"},
+        {"fr_FR.UTF-8", u"Colour"}, {"C.UTF-8", u"Colour"},       {"", u"Colour"}};
+    for (const auto& [locale, name] : rows)
+        EXPECT_EQ(entry->Name(locale), name) << locale;
 }
 
 TEST(DesktopEntryParsing, ShownInFollowsOnlyShowInAndNotShowIn) {

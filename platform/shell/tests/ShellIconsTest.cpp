@@ -1,5 +1,3 @@
-#include <platform/Device.h>
-#include <platform/Files.h>
 #include <platform/Gdi.h>
 #include <platform/Shell.h>
 #include <platform/Tray.h>
@@ -12,15 +10,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QColor>
+#include <QBuffer>
 #include <QImage>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 namespace fs = std::filesystem;
 using platform::detail::IconPicture;
+using platform::detail::SystemSmallIcon;
+using testsupport::WriteFile;
 
 namespace {
 
@@ -28,24 +30,27 @@ constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kGreen = 0xFF00FF00;
 constexpr QRgb kBlue = 0xFF0000FF;
 constexpr QRgb kWhite = 0xFFFFFFFF;
+// Top left, top right, bottom left, bottom right.
+constexpr QRgb kQuadrants[] = {kRed, kGreen, kBlue, kWhite};
+
+QImage Solid(QRgb colour, int width = 32, int height = 32) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
 
 // Four quadrants of distinct colours, so that scaling and orientation both show.
-void WriteQuadrants(const fs::path& file, int side) {
+QImage Quadrants(int side) {
     QImage image(side, side, QImage::Format_ARGB32);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
-            image.setPixel(x, y,
-                           y < side / 2 ? (x < side / 2 ? kRed : kGreen)
-                                        : (x < side / 2 ? kBlue : kWhite));
-    fs::create_directories(file.parent_path());
-    ASSERT_TRUE(image.save(QString::fromStdString(file.string()), "PNG"));
+            image.setPixel(x, y, kQuadrants[(x >= side / 2) + 2 * (y >= side / 2)]);
+    return image;
 }
 
-void WriteSolid(const fs::path& file, QRgb colour, int side = 32) {
-    QImage image(side, side, QImage::Format_ARGB32);
-    image.fill(colour);
+void Save(const fs::path& file, const QImage& image) {
     fs::create_directories(file.parent_path());
-    ASSERT_TRUE(image.save(QString::fromStdString(file.string()), "PNG"));
+    EXPECT_TRUE(image.save(QString::fromStdString(file.string()), "PNG")) << file;
 }
 
 bool HasOpaquePixel(const QImage& image) {
@@ -56,144 +61,134 @@ bool HasOpaquePixel(const QImage& image) {
     return false;
 }
 
+// The large and the small icon flags with their sides.
+constexpr std::pair<UINT, int> kSizes[] = {{0x300u, 32}, {0x301u, 16}};
+
 // Every host folder the icon code may read points into the test's own device folder, so
 // the machine's themes and defaults never take part.
 class ShellIcons : public testsupport::DeviceFolderTest {
-protected:
+public:
     void SetUp() override {
         DeviceFolderTest::SetUp();
-        m_host = Device() / "host";
-        for (const char* dir : {"home", "data", "sys", "config", "sysconfig"})
-            fs::create_directories(m_host / dir);
-        setenv("HOME", (m_host / "home").c_str(), 1);
-        setenv("XDG_DATA_HOME", (m_host / "data").c_str(), 1);
-        setenv("XDG_DATA_DIRS", (m_host / "sys").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (m_host / "config").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (m_host / "sysconfig").c_str(), 1);
+        const std::pair<const char*, const char*> folders[] = {
+            {"HOME", "home"},           {"XDG_DATA_HOME", "data"},
+            {"XDG_DATA_DIRS", "sys"},   {"XDG_CONFIG_HOME", "config"},
+            {"XDG_CONFIG_DIRS", "etc"}, {"XDG_CACHE_HOME", "cache"}};
+        for (const auto& [variable, folder] : folders) {
+            fs::create_directories(Host() / folder);
+            setenv(variable, (Host() / folder).c_str(), 1);
+        }
         // The machine's MIME database stays: a host without icon themes still has one.
         std::error_code ec;
         if (fs::is_directory("/usr/share/mime", ec))
-            fs::create_directory_symlink("/usr/share/mime", m_host / "sys" / "mime", ec);
-        m_windows = Device() / "Windows";
-        fs::create_directories(m_windows);
+            fs::create_directory_symlink("/usr/share/mime", Host() / "sys" / "mime", ec);
+        fs::create_directories(Windows());
     }
 
+    fs::path Host() const { return Device() / "host"; }
+    fs::path Windows() const { return Device() / "Windows"; }
+    fs::path Theme() const { return Host() / "sys" / "icons" / "hicolor"; }
+
+    // A picture file of the host; its path.
+    std::string Picture(const std::string& name, const QImage& image) const {
+        Save(Host() / "pics" / name, image);
+        return (Host() / "pics" / name).string();
+    }
+    // An application entry in the device's Windows folder with the given Icon= value.
+    void Entry(const std::string& name, const std::string& icon) const {
+        WriteFile(Windows() / name, "[Desktop Entry]\nType=Application\nIcon=" + icon + "\n");
+    }
+    void Program(const std::string& name) const {
+        WriteFile(Windows() / name, "#!/bin/sh\n");
+        fs::permissions(Windows() / name, fs::perms(0755));
+    }
     // An icon theme "hicolor" with one solid picture per name.
-    void AddThemeIcon(const std::string& name, QRgb colour) {
-        fs::path theme = m_host / "sys" / "icons" / "hicolor";
-        testsupport::WriteFile(theme / "index.theme", "[Icon Theme]\nName=Hicolor\n"
-                                                      "Directories=32x32/any\n\n"
-                                                      "[32x32/any]\nSize=32\nType=Fixed\n");
-        WriteSolid(theme / "32x32" / "any" / (name + ".png"), colour);
+    void AddThemeIcon(const std::string& name, QRgb colour) const {
+        WriteFile(Theme() / "index.theme", "[Icon Theme]\nName=Hicolor\nDirectories=32x32/any\n\n"
+                                           "[32x32/any]\nSize=32\nType=Fixed\n");
+        Save(Theme() / "32x32" / "any" / (name + ".png"), Solid(colour));
     }
 
-    const fs::path& Windows() const { return m_windows; }
-    const fs::path& Host() const { return m_host; }
-
-    static QImage Icon(const std::u16string& path, UINT flags = 0x300) {
+    static QImage Icon(const std::string& path, UINT flags = 0x300) {
+        const std::u16string devicePath(path.begin(), path.end());
         SHFILEINFO info;
-        EXPECT_NE(SHGetFileInfo(path.c_str(), 0, &info, sizeof(info), flags), 0u);
+        EXPECT_NE(SHGetFileInfo(devicePath.c_str(), 0, &info, sizeof(info), flags), 0u) << path;
         QImage picture = IconPicture(info.hIcon);
-        EXPECT_TRUE(DestroyIcon(info.hIcon));
+        EXPECT_TRUE(DestroyIcon(info.hIcon)) << path;
         return picture;
     }
-
-private:
-    fs::path m_host;
-    fs::path m_windows;
+    // The path's place in the shell's small-icon list.
+    static int Index(const std::string& path) {
+        const std::u16string devicePath(path.begin(), path.end());
+        SHFILEINFO info;
+        EXPECT_NE(SHGetFileInfo(devicePath.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX), 0u)
+            << path;
+        EXPECT_EQ(info.hIcon, nullptr) << path;
+        return info.iIcon;
+    }
 };
 
-TEST_F(ShellIcons, DesktopEntryWithAPictureFileGivesThatPictureScaled) {
-    WriteQuadrants(Host() / "pics" / "app.png", 64);
-    testsupport::WriteFile(Windows() / "app.desktop",
-                           "[Desktop Entry]\nType=Application\nName=App\nIcon=" +
-                               (Host() / "pics" / "app.png").string() + "\n");
-    QImage large = Icon(u"\\Windows\\app.desktop");
-    ASSERT_EQ(large.size(), QSize(32, 32));
-    EXPECT_EQ(large.pixel(4, 4), kRed);
-    EXPECT_EQ(large.pixel(27, 4), kGreen);
-    EXPECT_EQ(large.pixel(4, 27), kBlue);
-    EXPECT_EQ(large.pixel(27, 27), kWhite);
-    QImage small = Icon(u"\\Windows\\app.desktop", 0x301);
-    ASSERT_EQ(small.size(), QSize(16, 16));
-    EXPECT_EQ(small.pixel(2, 2), kRed);
-    EXPECT_EQ(small.pixel(13, 13), kWhite);
-}
-
-TEST_F(ShellIcons, WidePicturesKeepTheirProportions) {
-    QImage wide(64, 32, QImage::Format_ARGB32);
-    wide.fill(kBlue);
-    fs::create_directories(Host() / "pics");
-    ASSERT_TRUE(wide.save(QString::fromStdString((Host() / "pics" / "wide.png").string())));
-    testsupport::WriteFile(Windows() / "wide.desktop", "[Desktop Entry]\nType=Application\nIcon=" +
-                                                           (Host() / "pics" / "wide.png").string() +
-                                                           "\n");
-    QImage icon = Icon(u"\\Windows\\wide.desktop");
-    ASSERT_EQ(icon.size(), QSize(32, 32));
-    EXPECT_EQ(qAlpha(icon.pixel(16, 3)), 0);
-    EXPECT_EQ(icon.pixel(16, 16), kBlue);
-    EXPECT_EQ(qAlpha(icon.pixel(16, 28)), 0);
+TEST_F(ShellIcons, PictureFilesAreScaledToTheIconKeepingTheirProportions) {
+    Entry("app.desktop", Picture("app.png", Quadrants(64)));
+    for (const auto& [flags, side] : kSizes) {
+        const QImage icon = Icon("\\Windows\\app.desktop", flags);
+        ASSERT_EQ(icon.size(), QSize(side, side));
+        const int near = side / 8;
+        const int far = side - 1 - side / 8;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(icon.pixel(i % 2 ? far : near, i / 2 ? far : near), kQuadrants[i]) << side;
+    }
+    Entry("wide.desktop", Picture("wide.png", Solid(kBlue, 64, 32)));
+    const QImage wide = Icon("\\Windows\\wide.desktop");
+    ASSERT_EQ(wide.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(wide.pixel(16, 3)), 0);
+    EXPECT_EQ(wide.pixel(16, 16), kBlue);
+    EXPECT_EQ(qAlpha(wide.pixel(16, 28)), 0);
 }
 
 TEST_F(ShellIcons, ShortcutsGiveTheirTargetsIcon) {
-    WriteQuadrants(Host() / "pics" / "app.png", 32);
-    testsupport::WriteFile(
-        Windows() / "Apps" / "my app.desktop",
-        "[Desktop Entry]\nType=Application\nIcon=" + (Host() / "pics" / "app.png").string() + "\n");
-    testsupport::WriteFile(Windows() / "plain.lnk", "26#\\Windows\\Apps\\my app.desktop");
-    testsupport::WriteFile(Windows() / "quoted.lnk",
-                           "28#\"\\Windows\\Apps\\my app.desktop\" --new\r\n");
-    testsupport::WriteFile(Windows() / "chain.lnk", "20#\\Windows\\quoted.lnk");
-    QImage target = Icon(u"\\Windows\\Apps\\my app.desktop");
+    Entry("Apps/my app.desktop", Picture("app.png", Quadrants(32)));
+    WriteFile(Windows() / "plain.lnk", "26#\\Windows\\Apps\\my app.desktop");
+    WriteFile(Windows() / "quoted.lnk", "28#\"\\Windows\\Apps\\my app.desktop\" --new\r\n");
+    WriteFile(Windows() / "chain.lnk", "20#\\Windows\\quoted.lnk");
+    WriteFile(Windows() / "args.lnk", "29#\\Windows\\quoted.lnk --flag x");
+    const QImage target = Icon("\\Windows\\Apps\\my app.desktop");
     EXPECT_EQ(target.pixel(4, 4), kRed);
-    EXPECT_EQ(Icon(u"\\Windows\\quoted.lnk"), target);
-    EXPECT_EQ(Icon(u"\\Windows\\chain.lnk"), target);
-    EXPECT_EQ(Icon(u"\\Windows\\plain.lnk"), target);
-    testsupport::WriteFile(Windows() / "args.lnk", "29#\\Windows\\quoted.lnk --flag x");
-    EXPECT_EQ(Icon(u"\\Windows\\args.lnk"), target);
+    for (const char* shortcut : {"plain", "quoted", "chain", "args"})
+        EXPECT_EQ(Icon("\\Windows\\" + std::string(shortcut) + ".lnk"), target) << shortcut;
 
     fs::create_directories(Windows() / "Folder");
-    testsupport::WriteFile(Windows() / "folder.lnk", "15#\\Windows\\Folder");
-    EXPECT_EQ(Icon(u"\\Windows\\folder.lnk"), Icon(u"\\Windows\\Folder"));
+    WriteFile(Windows() / "folder.lnk", "15#\\Windows\\Folder");
+    EXPECT_EQ(Icon("\\Windows\\folder.lnk"), Icon("\\Windows\\Folder"));
 }
 
 TEST_F(ShellIcons, EveryKindGetsAnIconOfItsOwnWithoutATheme) {
     fs::create_directories(Windows() / "Folder");
-    testsupport::WriteFile(Windows() / "tool", "#!/bin/sh\n");
-    fs::permissions(Windows() / "tool", fs::perms(0755));
-    testsupport::WriteFile(Windows() / "site.url", "[InternetShortcut]\nURL=http://x/\n");
-    testsupport::WriteFile(Windows() / "notes.txt", "text");
-    testsupport::WriteFile(Windows() / "blob.zzqq", std::string("\0\1\2\3", 4));
-    testsupport::WriteFile(Windows() / "plain.desktop", "[Desktop Entry]\nType=Application\n");
-
-    const std::u16string paths[] = {u"\\Windows\\Folder",     u"\\Windows\\tool",
-                                    u"\\Windows\\site.url",   u"\\Windows\\notes.txt",
-                                    u"\\Windows\\blob.zzqq",  u"\\Windows\\plain.desktop",
-                                    u"\\Windows\\missing.txt"};
-    for (const auto& path : paths) {
-        for (UINT flags : {0x300u, 0x301u}) {
-            QImage icon = Icon(path, flags);
-            int side = flags == 0x300u ? 32 : 16;
-            EXPECT_EQ(icon.size(), QSize(side, side));
-            EXPECT_TRUE(HasOpaquePixel(icon));
+    Program("tool");
+    WriteFile(Windows() / "site.url", "[InternetShortcut]\nURL=http://x/\n");
+    WriteFile(Windows() / "notes.txt", "text");
+    WriteFile(Windows() / "blob.zzqq", std::string("\0\1\2\3", 4));
+    WriteFile(Windows() / "plain.desktop", "[Desktop Entry]\nType=Application\n");
+    for (const char* name :
+         {"Folder", "tool", "site.url", "notes.txt", "blob.zzqq", "plain.desktop", "missing.txt"})
+        for (const auto& [flags, side] : kSizes) {
+            const QImage icon = Icon("\\Windows\\" + std::string(name), flags);
+            EXPECT_EQ(icon.size(), QSize(side, side)) << name;
+            EXPECT_TRUE(HasOpaquePixel(icon)) << name;
         }
-    }
-    QImage folder = Icon(u"\\Windows\\Folder");
-    QImage tool = Icon(u"\\Windows\\tool");
-    QImage url = Icon(u"\\Windows\\site.url");
-    QImage text = Icon(u"\\Windows\\notes.txt");
-    QImage app = Icon(u"\\Windows\\plain.desktop");
-    EXPECT_NE(folder, tool);
-    EXPECT_NE(folder, text);
-    EXPECT_NE(tool, text);
-    EXPECT_NE(url, text);
-    EXPECT_NE(app, tool);
+    // Folder, program, web page, text and application: each kind its own.
+    const QImage kinds[] = {Icon("\\Windows\\Folder"), Icon("\\Windows\\tool"),
+                            Icon("\\Windows\\site.url"), Icon("\\Windows\\notes.txt"),
+                            Icon("\\Windows\\plain.desktop")};
+    for (std::size_t i = 0; i < std::size(kinds); ++i)
+        for (std::size_t j = i + 1; j < std::size(kinds); ++j)
+            EXPECT_NE(kinds[i], kinds[j]) << i << " and " << j;
     // A missing file still gets the icon of its kind, told by its name.
-    EXPECT_EQ(Icon(u"\\Windows\\missing.txt"), text);
-    EXPECT_EQ(Icon(u"\\Windows\\missing.exe"), tool);
-    EXPECT_EQ(Icon(u"\\Windows\\missing.url"), url);
+    EXPECT_EQ(Icon("\\Windows\\missing.txt"), kinds[3]);
+    EXPECT_EQ(Icon("\\Windows\\missing.exe"), kinds[1]);
+    EXPECT_EQ(Icon("\\Windows\\missing.url"), kinds[2]);
     // With no browser known, the browser's icon is our web page.
-    EXPECT_EQ(Icon(u"\\Windows\\iexplore.exe"), url);
+    EXPECT_EQ(Icon("\\Windows\\iexplore.exe"), kinds[2]);
 }
 
 TEST_F(ShellIcons, ThemeIconsAreUsedByKind) {
@@ -202,39 +197,37 @@ TEST_F(ShellIcons, ThemeIconsAreUsedByKind) {
     AddThemeIcon("text-plain", kRed);
     AddThemeIcon("my-editor", kWhite);
     fs::create_directories(Windows() / "Folder");
-    testsupport::WriteFile(Windows() / "tool", "#!/bin/sh\n");
-    fs::permissions(Windows() / "tool", fs::perms(0755));
-    testsupport::WriteFile(Windows() / "notes.txt", "text");
-    testsupport::WriteFile(Windows() / "editor.desktop",
-                           "[Desktop Entry]\nType=Application\nIcon=my-editor\n");
-    testsupport::WriteFile(Windows() / "unknown.desktop",
-                           "[Desktop Entry]\nType=Application\nIcon=not-in-theme\n");
-
-    EXPECT_EQ(Icon(u"\\Windows\\Folder").pixel(16, 16), kGreen);
-    EXPECT_EQ(Icon(u"\\Windows\\tool").pixel(16, 16), kBlue);
-    EXPECT_EQ(Icon(u"\\Windows\\notes.txt").pixel(16, 16), kRed);
-    EXPECT_EQ(Icon(u"\\Windows\\missing.txt", 0x301).pixel(8, 8), kRed);
-    EXPECT_EQ(Icon(u"\\Windows\\editor.desktop").pixel(16, 16), kWhite);
+    Program("tool");
+    WriteFile(Windows() / "notes.txt", "text");
+    Entry("editor.desktop", "my-editor");
+    Entry("unknown.desktop", "not-in-theme");
     // A theme name the theme lacks falls back to the application icon of the theme.
-    EXPECT_EQ(Icon(u"\\Windows\\unknown.desktop").pixel(16, 16), kBlue);
+    const std::pair<const char*, QRgb> rows[] = {{"Folder", kGreen},
+                                                 {"tool", kBlue},
+                                                 {"notes.txt", kRed},
+                                                 {"editor.desktop", kWhite},
+                                                 {"unknown.desktop", kBlue}};
+    for (const auto& [name, colour] : rows)
+        EXPECT_EQ(Icon("\\Windows\\" + std::string(name)).pixel(16, 16), colour) << name;
+    EXPECT_EQ(Icon("\\Windows\\missing.txt", 0x301).pixel(8, 8), kRed);
 }
 
 TEST_F(ShellIcons, BrowserIconComesFromTheDefaultBrowsersEntry) {
-    WriteSolid(Host() / "pics" / "browser.png", kGreen, 48);
-    testsupport::WriteFile(Host() / "data" / "applications" / "org.example.Browser.desktop",
-                           "[Desktop Entry]\nType=Application\nIcon=" +
-                               (Host() / "pics" / "browser.png").string() + "\n");
-    testsupport::WriteFile(Host() / "config" / "mimeapps.list",
-                           "[Added Associations]\nx-scheme-handler/http=wrong.desktop;\n"
-                           "[Default Applications]\n"
-                           "x-scheme-handler/http=absent.desktop;org.example.Browser.desktop;\n");
-    EXPECT_EQ(Icon(u"\\Windows\\iexplore.exe").pixel(16, 16), kGreen);
-    EXPECT_EQ(Icon(u"\\windows\\IEXPLORE.EXE", 0x301).pixel(8, 8), kGreen);
+    WriteFile(Host() / "data" / "applications" / "org.example.Browser.desktop",
+              "[Desktop Entry]\nType=Application\nIcon=" +
+                  Picture("browser.png", Solid(kGreen, 48, 48)) + "\n");
+    WriteFile(Host() / "config" / "mimeapps.list",
+              "[Added Associations]\nx-scheme-handler/http=wrong.desktop;\n"
+              "[Default Applications]\n"
+              "x-scheme-handler/http=absent.desktop;org.example.Browser.desktop;\n");
+    AddThemeIcon("web-browser", kBlue);
+    EXPECT_EQ(Icon("\\Windows\\iexplore.exe").pixel(16, 16), kGreen);
+    EXPECT_EQ(Icon("\\windows\\IEXPLORE.EXE", 0x301).pixel(8, 8), kGreen);
 }
 
 TEST_F(ShellIcons, BrowserIconFallsBackToTheThemesWebBrowser) {
     AddThemeIcon("web-browser", kBlue);
-    EXPECT_EQ(Icon(u"\\Windows\\iexplore.exe").pixel(16, 16), kBlue);
+    EXPECT_EQ(Icon("\\Windows\\iexplore.exe").pixel(16, 16), kBlue);
 }
 
 TEST_F(ShellIcons, EachCallGivesANewHandleAndADestroyedOneIsGone) {
@@ -252,105 +245,141 @@ TEST_F(ShellIcons, EachCallGivesANewHandleAndADestroyedOneIsGone) {
     EXPECT_EQ(SHGetFileInfo(nullptr, 0, &first, sizeof(first), 0x300), 0u);
 }
 
-TEST_F(ShellIcons, SmallIconIndexIsSharedByIconsOfOneKind) {
+// The first test of the process to fill the small-icon list, so that its length is known.
+TEST_F(ShellIcons, SmallIconsAreSharedByKindWhereDesktopEntriesKeepTheirOwn) {
     fs::create_directories(Windows() / "A");
-    testsupport::WriteFile(Windows() / "a.txt", "x");
-    testsupport::WriteFile(Windows() / "b.txt", "y");
-    testsupport::WriteFile(Windows() / "c.url", "[InternetShortcut]\n");
-    auto index = [](const std::u16string& path) {
-        SHFILEINFO info;
-        EXPECT_NE(SHGetFileInfo(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX), 0u);
-        EXPECT_EQ(info.hIcon, nullptr);
-        return info.iIcon;
-    };
-    EXPECT_EQ(index(u"\\"), 0);
-    EXPECT_EQ(index(u"\\Windows\\A"), 0);
-    int text = index(u"\\Windows\\a.txt");
+    WriteFile(Windows() / "a.txt", "x");
+    WriteFile(Windows() / "b.txt", "y");
+    WriteFile(Windows() / "c.url", "[InternetShortcut]\n");
+    EXPECT_EQ(Index("\\"), 0);
+    EXPECT_EQ(Index("\\Windows\\A"), 0);
+    const int text = Index("\\Windows\\a.txt");
     EXPECT_NE(text, 0);
-    EXPECT_EQ(index(u"\\Windows\\b.txt"), text);
-    int url = index(u"\\Windows\\c.url");
+    EXPECT_EQ(Index("\\Windows\\b.txt"), text);
+    const int url = Index("\\Windows\\c.url");
     EXPECT_NE(url, text);
     EXPECT_NE(url, 0);
-
-    const QImage* small = platform::detail::SystemSmallIcon(text);
+    const QImage* small = SystemSmallIcon(text);
     ASSERT_NE(small, nullptr);
     EXPECT_EQ(small->size(), QSize(16, 16));
-    EXPECT_EQ(*small, Icon(u"\\Windows\\a.txt", 0x301));
+    EXPECT_EQ(*small, Icon("\\Windows\\a.txt", 0x301));
     EXPECT_EQ(platform::detail::SystemSmallIconCount(), 3);
-    EXPECT_EQ(platform::detail::SystemSmallIcon(-1), nullptr);
-    EXPECT_EQ(platform::detail::SystemSmallIcon(3), nullptr);
-}
+    EXPECT_EQ(SystemSmallIcon(-1), nullptr);
+    EXPECT_EQ(SystemSmallIcon(3), nullptr);
 
-TEST_F(ShellIcons, DesktopEntriesKeepTheirOwnSmallIconsWhereOtherFilesShareByKind) {
-    WriteSolid(Host() / "pics" / "red.png", kRed);
-    WriteSolid(Host() / "pics" / "blue.png", kBlue);
-    for (const char* colour : {"red", "blue"})
-        testsupport::WriteFile(Windows() / (std::string(colour) + ".desktop"),
-                               "[Desktop Entry]\nType=Application\nName=X\nIcon=" +
-                                   (Host() / "pics" / (std::string(colour) + ".png")).string() +
-                                   "\n");
-    for (const char* name : {"run1", "run2"}) {
-        testsupport::WriteFile(Windows() / name, "#!/bin/sh\n");
-        fs::permissions(Windows() / name, fs::perms::owner_exec, fs::perm_options::add);
-    }
-    testsupport::WriteFile(Windows() / "plain", "words");
-    auto index = [](const std::u16string& path) {
-        SHFILEINFO info;
-        SHGetFileInfo(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX);
-        return info.iIcon;
-    };
-    const int red = index(u"\\Windows\\red.desktop");
-    EXPECT_NE(index(u"\\Windows\\blue.desktop"), red);
-    EXPECT_EQ(platform::detail::SystemSmallIcon(red)->pixel(8, 8), kRed);
-    EXPECT_EQ(index(u"\\Windows\\run1"), index(u"\\Windows\\run2"));
-    EXPECT_NE(index(u"\\Windows\\run1"), index(u"\\Windows\\plain")) << "running counts";
+    Entry("red.desktop", Picture("red.png", Solid(kRed)));
+    Entry("blue.desktop", Picture("blue.png", Solid(kBlue)));
+    Program("run1");
+    Program("run2");
+    WriteFile(Windows() / "plain", "words");
+    const int red = Index("\\Windows\\red.desktop");
+    EXPECT_NE(Index("\\Windows\\blue.desktop"), red);
+    EXPECT_EQ(SystemSmallIcon(red)->pixel(8, 8), kRed);
+    EXPECT_EQ(Index("\\Windows\\run1"), Index("\\Windows\\run2"));
+    EXPECT_NE(Index("\\Windows\\run1"), Index("\\Windows\\plain")) << "running counts";
 }
 
 TEST_F(ShellIcons, MalformedEntriesAndShortcutsStillGetIcons) {
-    fs::path malformed = Windows() / "malformed";
+    const fs::path malformed = Windows() / "malformed";
     fs::copy(TOVALO_PLATFORM_TEST_DATA "/malformed", malformed);
-    testsupport::WriteFile(
-        malformed / "bad-picture.desktop",
-        "[Desktop Entry]\nType=Application\nIcon=" + (malformed / "truncated.png").string() + "\n");
+    Entry("malformed/bad-picture.desktop", (malformed / "truncated.png").string());
     for (const auto& file : fs::directory_iterator(malformed)) {
-        std::u16string path = u"\\Windows\\malformed\\" + file.path().filename().u16string();
-        for (UINT flags : {0x300u, 0x301u, SHGFI_SYSICONINDEX}) {
-            SHFILEINFO info;
-            ASSERT_NE(SHGetFileInfo(path.c_str(), 0, &info, sizeof(info), flags), 0u);
-            if (flags == SHGFI_SYSICONINDEX) {
-                EXPECT_NE(platform::detail::SystemSmallIcon(info.iIcon), nullptr);
-                continue;
-            }
-            QImage icon = IconPicture(info.hIcon);
-            EXPECT_TRUE(HasOpaquePixel(icon)) << file.path();
-            EXPECT_EQ(icon.width(), flags == 0x300u ? 32 : 16);
-            DestroyIcon(info.hIcon);
+        const std::string path = "\\Windows\\malformed\\" + file.path().filename().string();
+        EXPECT_NE(SystemSmallIcon(Index(path)), nullptr) << path;
+        for (const auto& [flags, side] : kSizes) {
+            const QImage icon = Icon(path, flags);
+            EXPECT_TRUE(HasOpaquePixel(icon)) << path;
+            EXPECT_EQ(icon.width(), side) << path;
         }
     }
 }
 
+// In a process of its own, as every process keeps the icons it made: whether the folder's
+// icon shows the colour.
+[[noreturn]] void ShowFolderColour(QRgb expected) {
+    const QRgb shown = ShellIcons::Icon("\\Windows").pixel(16, 16);
+    if (shown != expected)
+        std::fprintf(stderr, "the folder icon shows %08x, not %08x\n", shown, expected);
+    std::_Exit(shown == expected ? 0 : 1);
+}
+
+// A themed icon found once is kept under the cache folder and used by later starts without
+// the theme; a theme whose time stamps changed is read again, and so is a damaged cache file.
+TEST_F(ShellIcons, ThemedIconsAreKeptOnDiskUntilTheThemeChanges) {
+    AddThemeIcon("folder", kGreen);
+    const fs::path picture = Theme() / "32x32" / "any" / "folder.png";
+    ::testing::FLAGS_gtest_death_test_style = "fast";
+    EXPECT_EXIT(ShowFolderColour(kGreen), ::testing::ExitedWithCode(0), "") << "first start";
+    const fs::path cache = Host() / "cache" / "tovalo" / "icons";
+    ASSERT_TRUE(fs::is_directory(cache));
+    // The picture changes, the theme's folder and index keep their time stamps: the cached
+    // icon stands.
+    Save(picture, Solid(kRed));
+    EXPECT_EXIT(ShowFolderColour(kGreen), ::testing::ExitedWithCode(0), "") << "cached";
+    // A change to the theme's index is a new theme.
+    const auto stamp = fs::last_write_time(Theme() / "index.theme");
+    fs::last_write_time(Theme() / "index.theme", stamp + std::chrono::seconds(5));
+    EXPECT_EXIT(ShowFolderColour(kRed), ::testing::ExitedWithCode(0), "") << "theme changed";
+    // Damaged cache files are read past.
+    Save(picture, Solid(kGreen));
+    for (const auto& file : fs::directory_iterator(cache))
+        fs::resize_file(file.path(), 10);
+    fs::last_write_time(Theme() / "index.theme", stamp);
+    EXPECT_EXIT(ShowFolderColour(kGreen), ::testing::ExitedWithCode(0), "") << "damaged";
+}
+
+void AddIcon(UINT id, const std::string& bytes) {
+    platform::AddIconResource(id, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+}
+
+HICON LoadIcon(UINT id, int width, int height) {
+    return LoadImageW(nullptr, MAKEINTRESOURCE(id), IMAGE_ICON, width, height, 0);
+}
+
 // An icon resource made in 16 (red) and 48 (green) pixels, as the program's own is.
 TEST(IconResources, EachSizeAskedTakesThePictureMadeForItOrTheNearestLarger) {
-    struct Row {
-        int asked;
-        int side;
-        QRgb colour;
-    };
     constexpr UINT kId = 901;
-    for (auto [side, colour] : {std::pair{16u, kRed}, std::pair{48u, kGreen}}) {
-        const std::string bytes = testsupport::MakeSolidBmp(side, side, colour & 0xFFFFFF);
-        platform::AddIconResource(kId, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
-    }
-    const Row rows[] = {{16, 16, kRed}, {48, 48, kGreen}, {24, 24, kGreen},
-                        {8, 8, kRed},   {64, 64, kGreen}, {0, 16, kRed}};
-    for (const Row& row : rows) {
-        HICON icon = LoadImageW(nullptr, MAKEINTRESOURCE(kId), IMAGE_ICON, row.asked, row.asked, 0);
-        ASSERT_NE(icon, nullptr) << row.asked;
+    AddIcon(kId, testsupport::MakeSolidBmp(16, 16, kRed & 0xFFFFFF));
+    AddIcon(kId, testsupport::MakeSolidBmp(48, 48, kGreen & 0xFFFFFF));
+    const std::pair<int, int> askedAndMade[] = {{16, 16}, {48, 48}, {24, 48},
+                                                {8, 16},  {64, 48}, {0, 16}};
+    for (const auto& [asked, made] : askedAndMade) {
+        HICON icon = LoadIcon(kId, asked, asked);
+        ASSERT_NE(icon, nullptr) << asked;
         const QImage picture = IconPicture(icon);
-        EXPECT_EQ(picture.width(), row.side) << row.asked;
-        EXPECT_EQ(picture.pixel(row.side / 2, row.side / 2), row.colour) << row.asked;
+        const int side = asked ? asked : made;
+        EXPECT_EQ(picture.width(), side) << asked;
+        EXPECT_EQ(picture.pixel(side / 2, side / 2), made == 16 ? kRed : kGreen) << asked;
         DestroyIcon(icon);
     }
+}
+
+TEST(IconResources, OnePictureTakesTheAskedShapeAndKeepsItsTransparency) {
+    QImage image = Solid(kRed);
+    image.setPixel(0, 0, 0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    AddIcon(902, png.toStdString());
+    HICON natural = LoadIcon(902, 0, 0);
+    const QImage picture = IconPicture(natural);
+    EXPECT_EQ(picture.size(), QSize(32, 32)) << "0 keeps the picture's size";
+    EXPECT_EQ(qAlpha(picture.pixel(16, 16)), 255);
+    EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << "transparency kept";
+    HICON wide = LoadIcon(902, 48, 24);
+    EXPECT_EQ(IconPicture(wide).size(), QSize(48, 24));
+    DestroyIcon(natural);
+    DestroyIcon(wide);
+
+    // Only numbered icon resources of whole pictures load.
+    EXPECT_EQ(LoadIcon(903, 16, 16), nullptr) << "no such resource";
+    EXPECT_EQ(LoadImageW(nullptr, MAKEINTRESOURCE(902), 0, 16, 16, 0), nullptr) << "only icons";
+    EXPECT_EQ(LoadImageW(nullptr, u"Tray", IMAGE_ICON, 16, 16, 0), nullptr);
+    AddIcon(904, testsupport::ReadFile(TOVALO_PLATFORM_TEST_DATA "/malformed/truncated.png"));
+    AddIcon(905, "");
+    EXPECT_EQ(LoadIcon(904, 16, 16), nullptr) << "damaged";
+    EXPECT_EQ(LoadIcon(905, 16, 16), nullptr) << "empty";
 }
 
 } // namespace

@@ -57,6 +57,23 @@ std::vector<Window> WindowsTitled(Display* display, const std::string& title) {
     return found;
 }
 
+// A window's property of 32-bit numbers (Xlib hands them over as longs); empty when it has none.
+std::vector<unsigned long> Numbers(Display* display, Window w, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> numbers;
+    if (XGetWindowProperty(display, w, XInternAtom(display, name, False), 0, 1 << 20, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32)
+        numbers.assign(reinterpret_cast<const unsigned long*>(data),
+                       reinterpret_cast<const unsigned long*>(data) + count);
+    if (data)
+        XFree(data);
+    return numbers;
+}
+
 // A window's rectangle on the screen, widened by the decoration the window manager names.
 void PrintRect(Display* display, Window w, bool decorated) {
     XWindowAttributes a;
@@ -65,44 +82,21 @@ void PrintRect(Display* display, Window w, bool decorated) {
     if (!XGetWindowAttributes(display, w, &a) ||
         !XTranslateCoordinates(display, w, DefaultRootWindow(display), 0, 0, &x, &y, &child))
         return;
-    long left = 0, right = 0, top = 0, bottom = 0;
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (decorated &&
-        XGetWindowProperty(display, w, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4,
-                           False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
-        data && items == 4) {
-        const long* v = reinterpret_cast<const long*>(data);
-        left = v[0], right = v[1], top = v[2], bottom = v[3];
-    }
-    if (data)
-        XFree(data);
-    std::printf("%ld %ld %ld %ld\n", x - left, y - top, a.width + left + right,
-                a.height + top + bottom);
+    std::vector<unsigned long> frame(4, 0); // left, right, top, bottom
+    if (auto extents = Numbers(display, w, "_NET_FRAME_EXTENTS"); decorated && extents.size() == 4)
+        frame = extents;
+    std::printf("%ld %ld %ld %ld\n", x - long(frame[0]), y - long(frame[2]),
+                a.width + long(frame[0] + frame[1]), a.height + long(frame[2] + frame[3]));
 }
 
 // _NET_WM_ICON holds width, height and that many pixels, for each icon in turn.
-int PrintIconSizes(Display* display, Window window) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
-                           False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
-        return 1;
-    const auto* values = reinterpret_cast<const unsigned long*>(data);
+void PrintIconSizes(Display* display, Window window) {
+    const std::vector<unsigned long> values = Numbers(display, window, "_NET_WM_ICON");
     std::string sizes;
-    for (unsigned long i = 0; data && format == 32 && i + 1 < count;) {
-        const unsigned long width = values[i], height = values[i + 1];
-        sizes += (sizes.empty() ? "" : " ") + std::to_string(width) + "x" + std::to_string(height);
-        i += 2 + width * height;
-    }
-    if (data)
-        XFree(data);
+    for (std::size_t i = 0; i + 1 < values.size(); i += 2 + values[i] * values[i + 1])
+        sizes += (sizes.empty() ? "" : " ") + std::to_string(values[i]) + "x" +
+                 std::to_string(values[i + 1]);
     std::printf("%s\n", sizes.c_str());
-    return 0;
 }
 
 int Usage() {
@@ -170,21 +164,22 @@ int main(int argc, char** argv) {
         if (command == "count") {
             std::printf("%zu\n", windows.size());
         } else if (command == "viewable") {
-            bool viewable = false;
-            for (Window w : windows) {
+            const bool viewable = std::any_of(windows.begin(), windows.end(), [&](Window w) {
                 XWindowAttributes attributes;
-                if (XGetWindowAttributes(display, w, &attributes) &&
-                    attributes.map_state == IsViewable)
-                    viewable = true;
-            }
+                return XGetWindowAttributes(display, w, &attributes) &&
+                       attributes.map_state == IsViewable;
+            });
             std::printf("%d\n", viewable ? 1 : 0);
-        } else if ((command == "rect" || command == "frame") && !windows.empty()) {
+        } else if (command != "rect" && command != "frame" && command != "icons" &&
+                   command != "close" && command != "focus") {
+            result = Usage();
+        } else if (windows.empty()) {
+            result = 1;
+        } else if (command == "rect" || command == "frame") {
             PrintRect(display, windows.front(), command == "frame");
         } else if (command == "icons") {
-            result = windows.empty() ? 1 : PrintIconSizes(display, windows.front());
-        } else if (command == "close" || command == "focus") {
-            if (windows.empty())
-                result = 1;
+            PrintIconSizes(display, windows.front());
+        } else {
             for (Window w : windows) {
                 if (command == "focus") {
                     XSetInputFocus(display, w, RevertToParent, CurrentTime);
@@ -200,8 +195,6 @@ int main(int argc, char** argv) {
                 event.xclient.data.l[1] = CurrentTime;
                 XSendEvent(display, w, False, NoEventMask, &event);
             }
-        } else {
-            result = Usage();
         }
     }
     XSync(display, False);

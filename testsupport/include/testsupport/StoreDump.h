@@ -39,22 +39,15 @@ inline Value Text(std::u16string_view s) {
 
 inline void DumpInto(HKEY key, const std::u16string& path, Tree& tree) {
     Values& values = tree[path];
-    for (DWORD i = 0;; ++i) {
-        WCHAR name[512];
-        DWORD nameLen = 512;
-        BYTE data[4096];
-        DWORD size = sizeof(data);
-        DWORD type = 0;
-        if (RegEnumValueW(key, i, name, &nameLen, &type, data, &size) != ERROR_SUCCESS)
-            break;
+    WCHAR name[512];
+    BYTE data[4096];
+    for (DWORD i = 0, nameLen = 512, size = sizeof data, type = 0;
+         RegEnumValueW(key, i, name, &nameLen, &type, data, &size) == ERROR_SUCCESS;
+         ++i, nameLen = 512, size = sizeof data)
         values[std::u16string(name, nameLen)] = Value{type, std::vector<BYTE>(data, data + size)};
-    }
-    for (DWORD i = 0;; ++i) {
-        WCHAR name[512];
-        DWORD nameLen = 512;
-        if (RegEnumKeyExW(key, i, name, &nameLen) != ERROR_SUCCESS)
-            break;
-        std::u16string child(name, nameLen);
+    for (DWORD i = 0, nameLen = 512; RegEnumKeyExW(key, i, name, &nameLen) == ERROR_SUCCESS;
+         ++i, nameLen = 512) {
+        const std::u16string child(name, nameLen);
         HKEY sub = nullptr;
         if (RegOpenKeyExW(key, child.c_str(), &sub) == ERROR_SUCCESS) {
             DumpInto(sub, path.empty() ? child : path + u"\\" + child, tree);
@@ -72,29 +65,6 @@ inline Tree Dump(const std::u16string& keyPath) {
     DumpInto(key, u"", tree);
     RegCloseKey(key);
     return tree;
-}
-
-inline bool KeyExists(const std::u16string& keyPath) {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key);
-    if (key)
-        RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
-inline void SetText(const std::u16string& keyPath, const WCHAR* name, std::u16string_view text) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key);
-    Value v = Text(text);
-    RegSetValueExW(key, name, REG_SZ, v.data.data(), static_cast<DWORD>(v.data.size()));
-    RegCloseKey(key);
-}
-
-inline void SetDword(const std::u16string& keyPath, const WCHAR* name, int n) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), &key);
-    RegSetValueExW(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&n), 4);
-    RegCloseKey(key);
 }
 
 } // namespace storedump

@@ -4,53 +4,35 @@
 
 namespace testsupport {
 
-// A memory surface with its own bitmap of the given size, filled with one colour.
+// A memory surface with its own bitmap of the given size, filled with one colour: a 32-bit
+// one, or a 24-bit DIB section (rows bottom first, as the blending's working bitmaps) whose
+// bytes lie at `bits`.
 struct Surface {
     CDC dc;
-    CBitmap bitmap;
-    CBitmap* previous = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    void* bits = nullptr;
 
-    Surface(int width, int height, COLORREF fill = RGB(255, 255, 255)) {
+    Surface(int width, int height, COLORREF fill = RGB(255, 255, 255), bool dib = false) {
         dc.CreateCompatibleDC(nullptr);
-        bitmap.CreateCompatibleBitmap(&dc, width, height);
-        previous = dc.SelectObject(&bitmap);
+        const BITMAPINFO info{{40, width, height, 1, 24}, {}};
+        bitmap = dib ? CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)
+                     : CreateCompatibleBitmap(dc.m_hDC, width, height);
+        previous = SelectObject(dc.m_hDC, bitmap);
         dc.FillSolidRect(0, 0, width, height, fill);
     }
     ~Surface() {
-        dc.SelectObject(previous);
+        SelectObject(dc.m_hDC, previous);
         dc.DeleteDC();
+        DeleteObject(bitmap);
     }
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 };
 
-// A memory surface over a 24-bit DIB section of the given size (rows bottom first, as the
-// blending's working bitmaps), filled with one colour.
-struct DibSurface {
-    CDC dc;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-
-    DibSurface(int width, int height, COLORREF fill = RGB(255, 255, 255)) {
-        BITMAPINFO info;
-        info.bmiHeader.biSize = 40;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        dc.CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        previous = SelectObject(dc.m_hDC, bitmap);
-        dc.FillSolidRect(0, 0, width, height, fill);
-    }
-    ~DibSurface() {
-        SelectObject(dc.m_hDC, previous);
-        dc.DeleteDC();
-        DeleteObject(bitmap);
-    }
-    DibSurface(const DibSurface&) = delete;
-    DibSurface& operator=(const DibSurface&) = delete;
+struct DibSurface : Surface {
+    DibSurface(int width, int height, COLORREF fill = RGB(255, 255, 255))
+        : Surface(width, height, fill, true) {}
 };
 
 } // namespace testsupport

@@ -13,45 +13,28 @@ SEEDS = HERE.parent / "decoder-seeds"
 
 
 def lzw(pixels, min_code_size):
-    """Plain GIF LZW: variable code width, table reset when full."""
-    clear, end = 1 << min_code_size, (1 << min_code_size) + 1
-    out, bits, nbits = bytearray(), 0, 0
-
-    def emit(code, width):
-        nonlocal bits, nbits
-        bits |= code << nbits
-        nbits += width
-        while nbits >= 8:
-            out.append(bits & 0xFF)
-            bits >>= 8
-            nbits -= 8
-
-    def fresh():
-        return {(i,): i for i in range(clear)}
-
-    table, width, nxt = fresh(), min_code_size + 1, end + 1
-    emit(clear, width)
+    """GIF LZW with variable code width. The pictures are small: the code table never fills."""
+    clear = 1 << min_code_size
+    table = {(i,): i for i in range(clear)}
+    width = min_code_size + 1
+    codes = [(clear, width)]
     run = ()
     for p in pixels:
         if run + (p,) in table:
             run += (p,)
             continue
-        emit(table[run], width)
-        if nxt < 4096:
-            table[run + (p,)] = nxt
-            nxt += 1
-            if nxt > (1 << width) and width < 12:
-                width += 1
-        else:
-            emit(clear, width)
-            table, width, nxt = fresh(), min_code_size + 1, end + 1
+        codes.append((table[run], width))
+        table[run + (p,)] = len(table) + 2
+        assert len(table) < 4094
+        if len(table) + 2 > (1 << width):
+            width += 1
         run = (p,)
-    if run:
-        emit(table[run], width)
-    emit(end, width)
-    if nbits:
-        out.append(bits & 0xFF)
-    return bytes(out)
+    codes += [(table[run], width), (clear + 1, width)]
+    value, shift = 0, 0
+    for code, code_width in codes:
+        value |= code << shift
+        shift += code_width
+    return value.to_bytes((shift + 7) // 8, "little")
 
 
 def sub_blocks(data):
