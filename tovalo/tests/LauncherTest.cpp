@@ -1,4 +1,5 @@
 #include "LauncherFixture.h"
+#include "LauncherValues.h"
 
 #include <platform/Hotkeys.h>
 #include <platform/Registry.h>
@@ -123,7 +124,7 @@ TEST_F(LauncherTest, StoredKeyNumbersFrom1To15BindTheirCodes) {
         SCOPED_TRACE(row.set);
         for (auto [name, number] : {std::pair{u"SetKey", row.set}, std::pair{u"HideKey", row.hide}})
             if (number != 0)
-                storedump::SetDword(kRoot, name, number);
+                WriteLauncherValue(name, number);
         Start();
         EXPECT_EQ(View().m_nSetKeyCode, row.setCode);
         EXPECT_EQ(View().m_nHideKeyCode, row.hideCode);
