@@ -4,7 +4,6 @@
 #include <platform/Hotkeys.h>
 #include <platform/Registry.h>
 #include <testsupport/ImageFiles.h>
-#include <testsupport/StoreDump.h>
 #include <testsupport/Surface.h>
 
 #include <iterator>
