@@ -38,11 +38,6 @@ protected:
             m_started.emplace_back(request.lpFile);
             return TRUE;
         });
-        m_modals.Otherwise([this](testsupport::DialogDriver&) {
-            if (m_duringModal)
-                m_duringModal();
-            return IDCANCEL;
-        });
     }
     void TearDown() override {
         if (m_app)
@@ -116,10 +111,8 @@ protected:
     std::unique_ptr<CTovaloApp> m_app;
     Texts m_messages;
     Texts m_started;
-    // Modal runs take the steps given them in line; without one left, m_duringModal runs
-    // and the run is cancelled.
+    // Modal runs take the steps given them in line; without one left, they are cancelled.
     testsupport::ModalScript m_modals;
-    std::function<void()> m_duringModal;
 };
 
 } // namespace tovalo::test

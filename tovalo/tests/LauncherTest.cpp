@@ -149,13 +149,14 @@ TEST_F(LauncherTest, TheKeysAndTheTrayIconBringTheLauncherAndItsSheetForward) {
         EXPECT_EQ(items[4].text, u"Exit");
         return UINT{0};
     });
-    m_duringModal = [&] {
+    m_modals.Then([&](testsupport::DialogDriver&) {
         EXPECT_TRUE(Frame().IsWindowVisible());
         // The key again, or the tray icon, while the sheet is open: no second sheet, no menu.
         View().SendMessage(WM_HOTKEY, 0xC2, 0);
         EXPECT_EQ(Frame().SendMessage(WM_TRAYNOTIFY, ID_TRAY_ICON, WM_LBUTTONDOWN), 0);
         ++nested;
-    };
+        return IDCANCEL;
+    });
     View().SendMessage(WM_HOTKEY, 0xC2, 0);
     EXPECT_EQ(m_modals.Titles(), Texts{u"Tovalo Setting"});
     EXPECT_EQ(nested, 1);
