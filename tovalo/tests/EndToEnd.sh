@@ -2,7 +2,7 @@
 # Drives the real launcher on the device's screen (no window manager) as a person would:
 # start it, look at the screen, press keys, turn the mouse wheel, start it again, close its
 # window and call it back with its button, then arrange it from its settings with the
-# keyboard alone.
+# keyboard alone; last, end it with a signal as a session does.
 # Usage: EndToEnd.sh TOVALO_BINARY XPROBE_BINARY TOVALO_REG_BINARY
 set -u
 tovalo=$1
@@ -13,9 +13,13 @@ source "$(dirname "$0")/../../testsupport/XSession.sh"
 # The device's screen: 240 x 320, the launcher below the 26-pixel title bar.
 start_x 240x320
 known_start_menu
+export XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+sockets() { find "$XDG_RUNTIME_DIR" -type s | wc -l; }
 start_launcher first
 first=$launcher
 check "the launcher shows its window" wait_for 20 viewable
+check "it listens on one socket" test "$(sockets)" -eq 1
 sleep 0.5
 find_frame
 
@@ -120,4 +124,18 @@ check "the quick-launch entry is stored" stored "\"QLPath\"=\"${apps//\//\\\\}\\
 
 logs+=("$work/export.reg")
 "$xprobe" grab "$work/last.png"
+
+ends_on_term() { # SIGTERM ends the launcher as "Exit" does: status 0 and no socket left
+    kill -TERM "$launcher"
+    (sleep 10 && kill -KILL "$launcher" 2>/dev/null) &
+    pids+=($!)
+    wait "$launcher" && [ "$(sockets)" -eq 0 ]
+}
+"$xprobe" focus Tovalo
+xdotool key F2
+check "the settings key opens the sheet again" wait_for 10 sheet_open
+check "a SIGTERM with the sheet open ends the launcher cleanly" ends_on_term
+start_launcher last
+check "a new start shows the launcher" wait_for 20 viewable
+check "a SIGTERM on the main screen ends it cleanly" ends_on_term
 finish

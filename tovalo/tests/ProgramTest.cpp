@@ -1,19 +1,21 @@
-// The real program as a person or a session starts it: without a display, with options, in an
-// X server of its own, and asked to end by a signal.
+// The real program as a person or a session starts it: without a display, with options, on a
+// store that is damaged or being filled when it is killed, and in an X server of its own that
+// has a notification area. (Its ending on a signal is checked in the end-to-end run.)
 #include <testsupport/DeviceFolder.h>
+#include <testsupport/Program.h>
+#include <testsupport/StoreDump.h>
 #include <testsupport/XServer.h>
 
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <X11/Xlib.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -28,211 +30,147 @@ class Program : public testsupport::DeviceFolderTest {
 protected:
     void SetUp() override {
         DeviceFolderTest::SetUp();
-        // An empty start menu: the first start reads nothing of the host's applications.
-        fs::create_directories(Device() / "Windows" / "Start Menu" / "Programs");
-        fs::create_directories(Device() / "Windows" / "Favorites");
-        m_environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR",
-                                 "DBUS_SESSION_BUS_ADDRESS", "TOVALO_SNAPSHOT"})
-            m_environment.remove(QString::fromLatin1(name));
-        m_environment.insert(QStringLiteral("TOVALO_DEVICE"), QString::fromStdString(Device()));
-        m_environment.insert(QStringLiteral("TOVALO_FRAME_PACING"), QStringLiteral("0"));
+        Menu(Device(), 0);
     }
-    void TearDown() override {
-        if (m_running.state() != QProcess::NotRunning) {
-            m_running.kill();
-            m_running.waitForFinished();
-        }
-        DeviceFolderTest::TearDown();
+    // A start menu of the given number of shortcuts: the first start reads nothing of the
+    // host's applications.
+    static void Menu(const fs::path& device, int programs) {
+        fs::create_directories(device / "Windows" / "Start Menu" / "Programs");
+        fs::create_directories(device / "Windows" / "Favorites");
+        for (int i = 0; i < programs; ++i)
+            testsupport::WriteFile(device / "Windows" / "Start Menu" / "Programs" /
+                                       ("Program " + std::to_string(i) + ".lnk"),
+                                   "22#\\Windows\\program" + std::to_string(i) + ".exe");
     }
-    void Set(const char* name, const std::string& value) {
-        m_environment.insert(QString::fromLatin1(name), QString::fromStdString(value));
+    // The program's environment: the test's own, with the device folder and the display given
+    // and none of the session's display, runtime folder, desktop and message bus.
+    static std::vector<std::string> Environment(const fs::path& device,
+                                                const std::string& display = "",
+                                                const std::string& snapshot = "") {
+        const std::string folder = device.string(), home = (device / "no-desktop").string();
+        return {"DISPLAY=" + display,    "WAYLAND_DISPLAY=",        "QT_QPA_PLATFORM=",
+                "XDG_RUNTIME_DIR=",      "XDG_DATA_HOME=" + home,   "DBUS_SESSION_BUS_ADDRESS=",
+                "TOVALO_FRAME_PACING=0", "TOVALO_DEVICE=" + folder, "TOVALO_SNAPSHOT=" + snapshot};
     }
-
-    void Start(const QStringList& arguments = {}) {
-        m_running.setProcessEnvironment(m_environment);
-        m_running.start(QStringLiteral(TOVALO_PROGRAM), arguments);
-        ASSERT_TRUE(m_running.waitForStarted());
+    // A run that must end within the seconds given, else it is killed (and ends with 137).
+    testsupport::ProgramResult Run(const std::vector<std::string>& args,
+                                   const std::string& snapshot = "", fs::path device = {},
+                                   const std::string& seconds = "20") const {
+        std::vector<std::string> command{"-s", "KILL", seconds, TOVALO_PROGRAM};
+        command.insert(command.end(), args.begin(), args.end());
+        device = device.empty() ? Device() : device;
+        return testsupport::RunProgram("timeout", command, Environment(device, "", snapshot));
     }
-    // Its exit code once it ended by itself within the time, else -1.
-    int Ends(int milliseconds = 20000) {
-        if (!m_running.waitForFinished(milliseconds))
-            return -1;
-        return m_running.exitStatus() == QProcess::NormalExit ? m_running.exitCode() : -1;
-    }
-    std::string Said(bool onOutput) {
-        return (onOutput ? m_running.readAllStandardOutput() : m_running.readAllStandardError())
-            .toStdString();
-    }
-
-    QProcessEnvironment m_environment;
-    QProcess m_running;
 };
 
-struct StartCase {
-    const char* name;
-    QStringList arguments;
-    int code;
-    bool onOutput;
-    std::vector<std::string> says;
-};
-
-class StartWithoutADisplay : public Program, public ::testing::WithParamInterface<StartCase> {};
-
-TEST_P(StartWithoutADisplay, SaysWhatItDoesAndEnds) {
-    const StartCase& row = GetParam();
-    Start(row.arguments);
-    EXPECT_EQ(Ends(), row.code) << "-1: still running after 20 s, or killed";
-    const std::string said = Said(row.onOutput);
-    for (const std::string& words : row.says)
-        EXPECT_NE(said.find(words), std::string::npos) << words << " not in: " << said;
-    if (row.onOutput) {
-        EXPECT_EQ(Said(false), "");
+TEST_F(Program, WithoutADisplayItSaysWhatItDoesAndEnds) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        bool onOutput;
+        std::vector<std::string> says;
+    } rows[] = {
+        {{"--help"}, 0, true, {"Usage: tovalo", "TOVALO_DEVICE"}},
+        {{"--version"}, 0, true, {"tovalo " TOVALO_VERSION "\n"}},
+        {{}, 1, false, {"no display", "DISPLAY", "WAYLAND_DISPLAY", "TOVALO_SNAPSHOT"}},
+        {{"--frobnicate"}, 2, false, {"'--frobnicate'"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.empty() ? "no argument" : row.args[0]);
+        const testsupport::ProgramResult said = Run(row.args);
+        EXPECT_EQ(said.exit, row.code);
+        const std::string& text = row.onOutput ? said.out : said.err;
+        for (const std::string& words : row.says)
+            EXPECT_NE(text.find(words), std::string::npos) << words << " not in: " << text;
+        EXPECT_TRUE(!row.onOutput || said.err.empty()) << said.err;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Starts, StartWithoutADisplay,
-    ::testing::Values(
-        StartCase{"Help", {QStringLiteral("--help")}, 0, true, {"Usage: tovalo", "TOVALO_DEVICE"}},
-        StartCase{
-            "Version", {QStringLiteral("--version")}, 0, true, {"tovalo " TOVALO_VERSION "\n"}},
-        StartCase{"NoDisplay",
-                  {},
-                  1,
-                  false,
-                  {"no display", "DISPLAY", "WAYLAND_DISPLAY", "TOVALO_SNAPSHOT"}},
-        StartCase{
-            "UnknownArgument", {QStringLiteral("--frobnicate")}, 2, false, {"'--frobnicate'"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Program, SavesItsFirstScreenWithoutADisplayNorARuntimeFolder) {
+TEST_F(Program, SavesItsFirstScreenWithoutADisplayNorARuntimeFolderButNotOnADamagedStore) {
     const fs::path shot = Device() / "first.png";
-    Set("TOVALO_SNAPSHOT", shot.string());
-    Start();
-    EXPECT_EQ(Ends(), 0);
+    testsupport::ProgramResult said = Run({}, shot.string());
+    EXPECT_EQ(said.exit, 0);
     EXPECT_EQ(QImage(QString::fromStdString(shot)).size(), QSize(240, 294));
-    const std::string said = Said(false);
-    EXPECT_EQ(said.find("XDG_RUNTIME_DIR"), std::string::npos) << said;
+    EXPECT_EQ(said.err.find("XDG_RUNTIME_DIR"), std::string::npos) << said.err;
     struct stat run {};
     ASSERT_EQ(::stat((Device() / "run").c_str(), &run), 0);
     EXPECT_EQ(run.st_mode & 0777, 0700u);
+    // On a damaged store it says so on standard error and fails, leaving the file as it is.
+    testsupport::WriteFile(Device() / "registry.db", "not a hive");
+    said = Run({}, shot.string());
+    EXPECT_EQ(said.exit, 1);
+    EXPECT_NE(said.err.find((Device() / "registry.db").string() + " is damaged"), std::string::npos)
+        << said.err;
+    EXPECT_NE(said.err.find((Device() / "backups").string()), std::string::npos) << said.err;
+    EXPECT_EQ(testsupport::ReadFile(Device() / "registry.db"), "not a hive");
 }
 
-// The program in an X server of its own, with a runtime folder the test can look into.
-class OnX : public Program {
-protected:
-    void SetUp() override {
-        Program::SetUp();
-        if (m_x.Display().empty())
-            GTEST_SKIP() << "Xvfb is not installed";
-        Set("DISPLAY", m_x.Display());
-        fs::create_directory(Runtime());
-        fs::permissions(Runtime(), fs::perms::owner_all);
-        Set("XDG_RUNTIME_DIR", Runtime().string());
+TEST_F(Program, AFirstStartKilledAtAnyMomentLeavesNoStoreOrTheWholeOne) {
+    // More shortcuts than slots, so that the fill also meets a full store.
+    const fs::path reference = Device() / "reference";
+    Menu(reference, 80);
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_EQ(Run({}, reference / "screen.png", reference).exit, 0);
+    const std::chrono::duration<double> duration = std::chrono::steady_clock::now() - began;
+    // The launcher's store as the registry of a device folder holds it.
+    auto storeOf = [](const fs::path& device) {
+        setenv("TOVALO_DEVICE", device.c_str(), 1);
+        storedump::Tree tree = storedump::Dump(u"Software\\NorviSoft\\NorviLuncher");
+        platform::CloseRegistry();
+        return tree;
+    };
+    const storedump::Tree whole = storeOf(reference);
+    ASSERT_EQ(whole.at(u"EXEs").at(u"EXEICONCOUNT"), storedump::Dword(50));
+    std::mt19937 random(std::random_device{}());
+    constexpr int kTries = 16;
+    for (int i = 0; i < kTries; ++i) {
+        // Moments spread over the whole start, each shifted at random within its share.
+        const auto share = duration / kTries;
+        const auto delay = share * i + share * std::uniform_real_distribution<>(0, 1)(random);
+        const fs::path device = Device() / std::to_string(i);
+        Menu(device, 80);
+        Run({}, device / "screen.png", device, std::to_string(delay.count()));
+        const storedump::Tree store = storeOf(device);
+        if (store.empty())
+            continue;
+        EXPECT_EQ(store, whole) << "killed after " << delay.count()
+                                << " s: a part of the store was kept";
     }
-    fs::path Runtime() const { return Device() / "xdg"; }
-    std::vector<fs::path> Sockets() const {
-        std::vector<fs::path> sockets;
-        for (const auto& entry : fs::directory_iterator(Runtime()))
-            if (entry.is_socket())
-                sockets.push_back(entry.path());
-        return sockets;
-    }
-    bool Viewable(const char* title) {
-        QProcess probe;
-        probe.setProcessEnvironment(m_environment);
-        probe.start(QStringLiteral(XPROBE), {QStringLiteral("viewable"), QString::fromUtf8(title)});
-        return probe.waitForFinished(5000) && probe.readAllStandardOutput().trimmed() == "1";
-    }
-    bool WaitFor(const std::function<bool()>& condition) {
-        for (auto end = std::chrono::steady_clock::now() + 20s;
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms))
-            if (condition())
-                return true;
-        return false;
-    }
-    testsupport::XServer m_x;
-};
-
-struct EndCase {
-    const char* name;
-    // A key pressed before the signal, and the window it shows.
-    const char* key;
-    const char* shows;
-};
-
-class EndsOnASignal : public OnX, public ::testing::WithParamInterface<EndCase> {};
-
-TEST_P(EndsOnASignal, AsExitDoesAndLeavesNoSocket) {
-    Start();
-    ASSERT_TRUE(WaitFor([&] { return Viewable("Tovalo"); }));
-    EXPECT_EQ(Sockets().size(), 1u);
-    if (*GetParam().key) {
-        const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-        if (xdotool.isEmpty())
-            GTEST_SKIP() << "xdotool is not installed";
-        QProcess press;
-        press.setProcessEnvironment(m_environment);
-        press.start(xdotool, {QStringLiteral("key"), QString::fromLatin1(GetParam().key)});
-        press.waitForFinished();
-        ASSERT_TRUE(WaitFor([&] { return Viewable(GetParam().shows); }));
-    }
-    ::kill(static_cast<pid_t>(m_running.processId()), SIGTERM);
-    EXPECT_EQ(Ends(10000), 0);
-    EXPECT_TRUE(Sockets().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Ends, EndsOnASignal,
-                         ::testing::Values(EndCase{"MainScreen", "", ""},
-                                           EndCase{"SettingsOpen", "F2", "Tovalo Setting"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A notification area as X11 desktops have one: the owner of the tray selection, to which
-// icons send their dock requests.
-class FakeTray {
-public:
-    explicit FakeTray(const std::string& display) : m_display(XOpenDisplay(display.c_str())) {
-        if (!m_display)
-            return;
-        const Window root = DefaultRootWindow(m_display);
-        m_window = XCreateSimpleWindow(m_display, root, 0, 0, 1, 1, 0, 0, 0);
-        const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(m_display));
-        XSetSelectionOwner(m_display, XInternAtom(m_display, name.c_str(), False), m_window,
-                           CurrentTime);
-        m_opcode = XInternAtom(m_display, "_NET_SYSTEM_TRAY_OPCODE", False);
-        XSync(m_display, False);
-    }
-    ~FakeTray() {
-        if (m_display)
-            XCloseDisplay(m_display);
-    }
-    FakeTray(const FakeTray&) = delete;
-    FakeTray& operator=(const FakeTray&) = delete;
-
-    // Whether an icon asked to dock since the last look.
-    bool DockRequested() {
-        while (m_display && XPending(m_display)) {
+TEST_F(Program, ADesktopTrayGetsTheIcon) {
+    testsupport::XServer x;
+    if (!x.Running())
+        GTEST_SKIP() << "Xvfb is not installed";
+    // A notification area as X11 desktops have one: the owner of the tray selection, to which
+    // icons send their dock requests.
+    Display* display = XOpenDisplay(x.Display().c_str());
+    ASSERT_NE(display, nullptr);
+    const Window tray =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+    XSetSelectionOwner(display, XInternAtom(display, selection.c_str(), False), tray, CurrentTime);
+    const Atom opcode = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
+    XSync(display, False);
+    QStringList command;
+    for (const std::string& entry : Environment(Device(), x.Display()))
+        command << QString::fromStdString(entry);
+    QProcess launcher;
+    launcher.start(QStringLiteral("env"), command << QStringLiteral(TOVALO_PROGRAM));
+    bool docked = false;
+    for (auto end = std::chrono::steady_clock::now() + 20s;
+         !docked && std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms))
+        while (!docked && XPending(display)) {
             XEvent event;
-            XNextEvent(m_display, &event);
+            XNextEvent(display, &event);
             constexpr long kRequestDock = 0;
-            if (event.type == ClientMessage && event.xclient.message_type == m_opcode &&
-                event.xclient.data.l[1] == kRequestDock)
-                return true;
+            docked = event.type == ClientMessage && event.xclient.message_type == opcode &&
+                     event.xclient.data.l[1] == kRequestDock;
         }
-        return false;
-    }
-
-private:
-    Display* m_display;
-    Window m_window = 0;
-    Atom m_opcode = 0;
-};
-
-TEST_F(OnX, ADesktopTrayGetsTheIcon) {
-    FakeTray tray(m_x.Display());
-    Start();
-    EXPECT_TRUE(WaitFor([&] { return tray.DockRequested(); }));
+    EXPECT_TRUE(docked);
+    launcher.kill();
+    launcher.waitForFinished();
+    XCloseDisplay(display);
 }
 
 } // namespace

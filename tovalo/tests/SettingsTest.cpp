@@ -1,64 +1,25 @@
 #include "LauncherFixture.h"
 
-#include "HardwareKeys.h"
 #include "LauncherValues.h"
-#include "Resources.h"
 #include "SettingTemplates.h"
 
-#include <filedialog/CPXFileDialogBase.h>
 #include <platform/Hotkeys.h>
-
-#include <functional>
+#include <testsupport/FileDialogRuns.h>
+#include <testsupport/ImageFiles.h>
 
 namespace {
 
 using namespace tovalo::test;
 using testsupport::DialogDriver;
-using Rows = std::vector<std::u16string>;
-using Texts = std::vector<std::u16string>;
 
-int RowOf(DialogDriver& d, UINT id, std::u16string_view text) {
-    const Rows rows = d.Rows(id);
-    const auto it = std::find(rows.begin(), rows.end(), text);
-    EXPECT_NE(it, rows.end()) << "no row " << std::string(text.begin(), text.end());
-    return it == rows.end() ? 0 : static_cast<int>(it - rows.begin());
-}
-
+// Each modal run takes the next step given m_modals: what a person does on the sheet, or in a
+// file dialog, and the button they end it with.
 class Settings : public LauncherTest {
 protected:
-    // Groups after "etc.", programs in "etc." unless given a group's slot, and quick-launch
-    // entries, stored before the launcher starts.
-    void Store(const Texts& groups, const std::vector<std::pair<std::u16string, int>>& programs,
-               int quick = 0) {
-        CGetExeIconInfo exes;
-        exes.InitReg();
-        CGetGroupIconInfo list;
-        list.InitReg();
-        for (const auto& group : groups)
-            list.InsertGroups(group.c_str());
-        for (std::size_t i = 0; i < programs.size(); ++i) {
-            const auto& [name, group] = programs[i];
-            exes.InsertExe(CString(u"\\Windows\\") + name.c_str() + u".exe", name.c_str());
-            if (group != 0)
-                exes.ModifyExe(name.c_str(), static_cast<int>(i), group);
-        }
-        CGetQLIconInfo ql;
-        ql.InitReg();
-        for (int i = 0; i < quick; ++i)
-            ql.InsertQL(FormatString(u"\\Windows\\q%d.exe", i).c_str());
-    }
-    // What a person does on the sheet, and the button they end it with.
-    void OnSheet(std::function<int(DialogDriver& sheet)> step) { m_modals.Then(std::move(step)); }
     // A file dialog's run: double taps down the device path to a file.
-    void Choose(std::u16string path) {
+    void Choose(const std::u16string& path) {
         m_modals.Then([path](DialogDriver& d) {
-            std::u16string_view rest(path);
-            while (!rest.empty()) {
-                rest.remove_prefix(1);
-                const auto name = rest.substr(0, rest.find(u'\\'));
-                d.DoubleTap(IDC_FILELIST, RowOf(d, IDC_FILELIST, name));
-                rest.remove_prefix(name.size());
-            }
+            testsupport::OpenPath(d, path);
             return IDCANCEL;
         });
     }
@@ -74,13 +35,14 @@ protected:
 TEST_F(Settings, AtEachLimitTheMessageShowsBeforeAnyDialogAndNothingChanges) {
     Texts groups;
     std::vector<std::pair<std::u16string, int>> programs;
-    for (int i = 0; i < 18; ++i)
-        groups.push_back(FormatString(u"G%d", i));
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < 50; ++i) {
+        if (i < 18)
+            groups.push_back(FormatString(u"G%d", i));
         programs.emplace_back(FormatString(u"P%d", i), 0);
+    }
     Store(groups, programs, 15);
     Start();
-    struct Case {
+    const struct {
         int page;
         UINT button;
         const char16_t* message;
@@ -89,8 +51,8 @@ TEST_F(Settings, AtEachLimitTheMessageShowsBeforeAnyDialogAndNothingChanges) {
         {0, IDC_ADDGROUP, u"You can register groups up to 19."},
         {1, IDC_ADDQL, u"You can register quick start up to 15."},
     };
-    OnSheet([&](DialogDriver& sheet) {
-        for (const Case& c : cases) {
+    m_modals.Then([&](DialogDriver& sheet) {
+        for (const auto& c : cases) {
             m_messages.clear();
             DialogDriver page = sheet.Page(c.page);
             if (c.page == 0)
@@ -107,34 +69,37 @@ TEST_F(Settings, AtEachLimitTheMessageShowsBeforeAnyDialogAndNothingChanges) {
     EXPECT_EQ(View().m_QLList.m_List.GetCount(), 15);
 }
 
-TEST_F(Settings, GroupNamesAreRefusedOrTakenAsThePageSays) {
-    Store({u"Office"}, {{u"Word", 1}});
+TEST_F(Settings, GroupsAreAddedRenamedAndDeletedAsThePageAllowsAndStoredAtOnce) {
+    Store({u"Office", u"B", u"C"}, {{u"Word", 1}});
     Start();
-    struct Case {
+    const struct {
         const char16_t* name;
         UINT button;
-        int row;
+        int row; // selected first unless -1
         const char16_t* message;
     } cases[] = {
         {u"OFFICE", IDC_ADDGROUP, -1, u"Group name you choose is already exist."},
         {u"", IDC_ADDGROUP, -1, nullptr},
-        {u"Off", IDC_ADDGROUP, -1, nullptr},
         {u"", IDC_DELGROUP, 0, u" etc. group can't be deleted"},
         {u"", IDC_DELGROUP, 1, u"Please delete included ExeIcon."},
+        {u"", IDC_DELGROUP, 2, nullptr},  // B goes
+        {u"", IDC_DELGROUP, -1, nullptr}, // no selection is left to delete
+        {u"C2", IDC_MODGROUP, 2, nullptr},
+        {u"Off", IDC_ADDGROUP, -1, nullptr}, // into the freed slot, named like "Office"
     };
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(0);
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(&c - cases);
             m_messages.clear();
             if (c.row >= 0)
                 page.Select(IDC_GROUPLIST, c.row);
             page.Type(IDC_GROUPNAME, c.name);
             page.Click(c.button);
-            EXPECT_EQ(m_messages, c.message ? Texts{c.message} : Texts{})
-                << std::string(c.name, c.name + 3) << c.button;
+            EXPECT_EQ(m_messages, c.message ? Texts{c.message} : Texts{});
         }
-        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Rows{u"etc.", u"Office", u"Off"}));
-        EXPECT_EQ(page.Rows(IDC_GROUPCHOICE), (Rows{u"etc.", u"Office", u"Off"}));
+        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Texts{u"etc.", u"Office", u"Off", u"C2"}));
+        EXPECT_EQ(page.Rows(IDC_GROUPCHOICE), (Texts{u"etc.", u"Office", u"Off", u"C2"}));
         // Selecting a program selects its group, not one with a name like it.
         page.Select(IDC_EXELIST, 0);
         EXPECT_EQ(page.Selected(IDC_GROUPCHOICE), 1);
@@ -142,91 +107,58 @@ TEST_F(Settings, GroupNamesAreRefusedOrTakenAsThePageSays) {
         return IDCANCEL;
     });
     OpenSettings();
-    EXPECT_EQ(GroupNames(), (Texts{u"etc.", u"Office", u"Off"})) << "stored without OK";
-}
-
-TEST_F(Settings, RowsFollowTheSlotsAfterADeletionInTheMiddle) {
-    Store({u"A", u"B", u"C"}, {});
-    Start();
-    OnSheet([&](DialogDriver& sheet) {
-        DialogDriver page = sheet.Page(0);
-        page.Select(IDC_GROUPLIST, 2);
-        page.Click(IDC_DELGROUP);
-        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Rows{u"etc.", u"A", u"C"}));
-        page.Click(IDC_DELGROUP);
-        EXPECT_EQ(page.Rows(IDC_GROUPLIST).size(), 3u) << "no selection is left to delete";
-        page.Select(IDC_GROUPLIST, 2);
-        page.Type(IDC_GROUPNAME, u"C2");
-        page.Click(IDC_MODGROUP);
-        page.Type(IDC_GROUPNAME, u"D");
-        page.Click(IDC_ADDGROUP);
-        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Rows{u"etc.", u"A", u"D", u"C2"}));
-        EXPECT_EQ(page.Rows(IDC_GROUPCHOICE), (Rows{u"etc.", u"A", u"D", u"C2"}));
-        return IDOK;
-    });
-    OpenSettings();
-    EXPECT_EQ(GroupNames(), (Texts{u"etc.", u"A", u"D", u"C2"}));
+    EXPECT_EQ(GroupNames(), (Texts{u"etc.", u"Office", u"Off", u"C2"}));
     EXPECT_EQ(View().m_GroupList.GetIcon(2).PK, 2) << "the freed slot";
     EXPECT_EQ(View().m_GroupList.GetIcon(3).PK, 3);
 }
 
-TEST_F(Settings, AProgramChosenInTheDialogIsAddedAndMovedAndTheColumnFollowsOnClose) {
+TEST_F(Settings, AChosenProgramIsAddedAndMovedUnlessItsPathIsTooLongToReadBack) {
     Store({u"Tools"}, {{u"Alpha", 0}, {u"Beta", 1}});
     Put("calc.exe", "x");
+    const std::string folder(120, 'f');
+    Put(folder + "/long.exe", "x");
     Start();
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(0);
-        EXPECT_EQ(page.Rows(IDC_EXELIST), (Rows{u"Alpha", u"Beta"}));
+        EXPECT_EQ(page.Rows(IDC_EXELIST), (Texts{u"Alpha", u"Beta"}));
         page.Click(IDC_ADDEXE);
-        EXPECT_EQ(page.Rows(IDC_EXELIST), (Rows{u"Alpha", u"Beta", u"calc"}));
+        EXPECT_EQ(page.Rows(IDC_EXELIST), (Texts{u"Alpha", u"Beta", u"calc"}));
         page.Select(IDC_EXELIST, 2);
         page.Select(IDC_GROUPCHOICE, 1);
         page.Type(IDC_EXENAME, u"Calculator");
         page.Click(IDC_MODEXE);
         page.Select(IDC_EXELIST, 0);
         page.Click(IDC_DELEXE);
-        EXPECT_EQ(page.Rows(IDC_EXELIST), (Rows{u"Beta", u"Calculator"}));
+        page.Click(IDC_ADDEXE);
+        EXPECT_EQ(page.Rows(IDC_EXELIST), (Texts{u"Beta", u"Calculator"}));
         return IDOK;
     });
     Choose(u"\\Windows\\calc.exe");
+    Choose(u"\\Windows\\" + std::u16string(folder.begin(), folder.end()) + u"\\long.exe");
     OpenSettings();
-    EXPECT_EQ(ProgramNames(), (Texts{u"Beta", u"Calculator"}));
+    EXPECT_EQ(m_messages, Texts{u"The path is too long (129 characters at most)."});
+    EXPECT_EQ(ProgramNames(), (Texts{u"Beta", u"Calculator"})) << "the column follows on close";
     EXPECT_EQ(View().m_ExeList.GetIcon(1).GroupPosition, 1);
     EXPECT_EQ(std::u16string(View().m_ExeList.GetIcon(1).IconPath), u"\\Windows\\calc.exe");
     EXPECT_EQ(View().m_GroupList.GetIcon(1).IconCount, 2);
     EXPECT_EQ(View().m_GroupList.GetIcon(0).IconCount, 0);
 }
 
-TEST_F(Settings, APathTooLongToReadBackIsRefusedWhenChosen) {
-    Start();
-    const std::string folder(120, 'f');
-    Put(folder + "/long.exe", "x");
-    OnSheet([&](DialogDriver& sheet) {
-        sheet.Page(0).Click(IDC_ADDEXE);
-        return IDOK;
-    });
-    Choose(u"\\Windows\\" + std::u16string(folder.begin(), folder.end()) + u"\\long.exe");
-    OpenSettings();
-    EXPECT_EQ(m_messages, Texts{u"The path is too long (129 characters at most)."});
-    EXPECT_EQ(View().m_ExeList.m_List.GetCount(), 0);
-}
-
 TEST_F(Settings, TheFavouritesGroupComesAndGoesWithItsCheckBox) {
     Store({u"Tools"}, {{u"Alpha", 0}});
     Start();
-    testsupport::WriteFile(Device() / "Windows" / "Favorites" / "News.url",
-                           "[InternetShortcut]\nURL=http://example.org/\n");
+    Put("Favorites/News.url", "[InternetShortcut]\nURL=http://example.org/\n");
     auto stored = [](const WCHAR* name) {
         int value = -1;
         ReadLauncherValue(name, value, false);
         return value;
     };
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(0);
         page.Click(IDC_SHOWFAVORITE);
         EXPECT_EQ(stored(u"CheckFavorite"), 1);
         EXPECT_EQ(stored(u"FavoritePK"), 2);
-        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Rows{u"etc.", u"Tools", u"MyFavorite"}));
+        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Texts{u"etc.", u"Tools", u"MyFavorite"}));
         EXPECT_EQ(View().m_GroupList.GetIcon(2).IconCount, 1);
         EXPECT_EQ(View().m_ExeList.m_List.GetCount(), 2) << "the favourite joins the programs";
         m_messages.clear();
@@ -238,15 +170,14 @@ TEST_F(Settings, TheFavouritesGroupComesAndGoesWithItsCheckBox) {
         EXPECT_EQ(m_messages, (Texts{u"MyFavorite group is automatic creation.",
                                      u"Please cancel the Show Favorite check.",
                                      u"Myfavorite name can't be modified."}));
-        testsupport::WriteFile(Device() / "Windows" / "Favorites" / "Mail.url",
-                               "[InternetShortcut]\nURL=http://example.org/mail\n");
+        Put("Favorites/Mail.url", "[InternetShortcut]\nURL=http://example.org/mail\n");
         page.Click(IDC_UPDATEFAVORITE);
-        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Rows{u"etc.", u"Tools", u"MyFavorite"}));
+        EXPECT_EQ(page.Rows(IDC_GROUPLIST), (Texts{u"etc.", u"Tools", u"MyFavorite"}));
         EXPECT_EQ(View().m_GroupList.GetIcon(2).IconCount, 2);
         EXPECT_EQ(stored(u"FavoritePK"), 2);
         page.Click(IDC_SHOWFAVORITE);
         EXPECT_EQ(stored(u"CheckFavorite"), 0);
-        EXPECT_EQ(page.Rows(IDC_GROUPCHOICE), (Rows{u"etc.", u"Tools"}));
+        EXPECT_EQ(page.Rows(IDC_GROUPCHOICE), (Texts{u"etc.", u"Tools"}));
         EXPECT_EQ(View().m_ExeList.m_List.GetCount(), 1);
         return IDOK;
     });
@@ -254,16 +185,17 @@ TEST_F(Settings, TheFavouritesGroupComesAndGoesWithItsCheckBox) {
     EXPECT_EQ(GroupNames(), (Texts{u"etc.", u"Tools"}));
 }
 
-TEST_F(Settings, HotkeysAreAssignedOnPageTwoAndBoundAgainOnClose) {
+TEST_F(Settings, PageTwoAssignsHotkeysAndEditsTheQuickLaunchEntriesAtOnce) {
+    Store({}, {}, 2);
+    Put("calc.exe", "x");
     Start();
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         EXPECT_EQ(platform::HotKeyOwner(0xC5), View().GetSafeHwnd()) << "page 1 takes all";
         DialogDriver page = sheet.Page(1);
-        const HWND owner = page.Window()->GetSafeHwnd();
-        EXPECT_EQ(platform::HotKeyOwner(0xC5), owner);
+        EXPECT_EQ(platform::HotKeyOwner(0xC5), page.Window()->GetSafeHwnd());
         EXPECT_EQ(page.Rows(IDC_HOTKEYLIST),
-                  (Rows{u"HotKey 2 : View SettingDialog", u"HotKey 3 : View MainScreen"}));
-        EXPECT_EQ(page.Rows(IDC_HOTKEYCHOICE), (Rows{u"View SettingDialog", u"View MainScreen"}));
+                  (Texts{u"HotKey 2 : View SettingDialog", u"HotKey 3 : View MainScreen"}));
+        EXPECT_EQ(page.Rows(IDC_HOTKEYCHOICE), (Texts{u"View SettingDialog", u"View MainScreen"}));
         page.Focus(IDC_HOTKEYCHOICE);
         page.Window()->SendMessage(WM_HOTKEY, 0xC9, 0);
         EXPECT_EQ(page.Rows(IDC_HOTKEYLIST)[0], u"HotKey 2 : View SettingDialog")
@@ -275,9 +207,16 @@ TEST_F(Settings, HotkeysAreAssignedOnPageTwoAndBoundAgainOnClose) {
             page.Window()->SendMessage(WM_HOTKEY, key, 0);
         }
         EXPECT_EQ(page.Rows(IDC_HOTKEYLIST),
-                  (Rows{u"HotKey 13 : View SettingDialog", u"HotKey 3 : View MainScreen"}));
+                  (Texts{u"HotKey 13 : View SettingDialog", u"HotKey 3 : View MainScreen"}));
+        EXPECT_EQ(page.Rows(IDC_QLLIST), (Texts{u"\\Windows\\q0.exe", u"\\Windows\\q1.exe"}));
+        page.Select(IDC_QLLIST, 0);
+        page.Click(IDC_DELQL);
+        page.Click(IDC_DELQL);
+        page.Click(IDC_ADDQL);
+        EXPECT_EQ(page.Rows(IDC_QLLIST), (Texts{u"\\Windows\\calc.exe", u"\\Windows\\q1.exe"}));
         return IDCANCEL;
     });
+    Choose(u"\\Windows\\calc.exe");
     OpenSettings();
     EXPECT_EQ(m_messages, (Texts(3, u"Same key is selected")));
     int set = 2, hide = 3; // what absent values stand for
@@ -288,36 +227,18 @@ TEST_F(Settings, HotkeysAreAssignedOnPageTwoAndBoundAgainOnClose) {
     EXPECT_EQ(platform::HotKeyOwner(0xCD), View().GetSafeHwnd());
     EXPECT_EQ(platform::HotKeyOwner(0xC3), View().GetSafeHwnd());
     EXPECT_EQ(platform::HotKeyOwner(0xC5), nullptr) << "the other keys are let go";
-}
-
-TEST_F(Settings, QuickLaunchEntriesAreAddedAndDeletedAndTheBarRedrawsOnClose) {
-    Store({}, {}, 2);
-    Put("calc.exe", "x");
-    Start();
-    OnSheet([&](DialogDriver& sheet) {
-        DialogDriver page = sheet.Page(1);
-        EXPECT_EQ(page.Rows(IDC_QLLIST), (Rows{u"\\Windows\\q0.exe", u"\\Windows\\q1.exe"}));
-        page.Select(IDC_QLLIST, 0);
-        page.Click(IDC_DELQL);
-        page.Click(IDC_DELQL);
-        page.Click(IDC_ADDQL);
-        EXPECT_EQ(page.Rows(IDC_QLLIST), (Rows{u"\\Windows\\calc.exe", u"\\Windows\\q1.exe"}));
-        return IDOK;
-    });
-    Choose(u"\\Windows\\calc.exe");
-    OpenSettings();
     ASSERT_EQ(View().m_QLList.m_List.GetCount(), 2);
     EXPECT_EQ(std::u16string(View().m_QLList.GetIcon(0).QLPath), u"\\Windows\\calc.exe");
 }
 
 TEST_F(Settings, TheSkinChangesOnlyWithOkAndOnlyWhenItsControlsChanged) {
-    Put("sky.bmp", MakeBmp(240, 294, [](int, int) { return RGB(40, 90, 200); }));
+    Put("sky.bmp", testsupport::MakeSolidBmp(240, 294, 0x285ac8));
     Start();
     // Window handles are never used twice; objects may come back at the same address.
     auto windows = [&] { return View().m_pIconListWnd->GetSafeHwnd(); };
     const HWND first = windows();
     // Browse, then Cancel: the path is stored and shown next time, the screen stays.
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         DialogDriver page = sheet.Page(1);
         EXPECT_EQ(page.Text(IDC_SKINPATH), u"Skin route is not selected.");
         page.Click(IDC_DEFAULTSKIN);
@@ -330,30 +251,25 @@ TEST_F(Settings, TheSkinChangesOnlyWithOkAndOnlyWhenItsControlsChanged) {
     EXPECT_EQ(m_messages, Texts{u"Please select skin file first to apply new skin."});
     EXPECT_EQ(windows(), first);
     EXPECT_EQ(View().m_RegData.CheckSkin(), 1u);
-    // OK with nothing changed re-creates nothing.
-    OnSheet([&](DialogDriver& sheet) {
+    m_modals.Then([&](DialogDriver& sheet) {
         EXPECT_EQ(sheet.Page(1).Text(IDC_SKINPATH), u"\\Windows\\sky.bmp");
         return IDOK;
     });
     OpenSettings();
-    EXPECT_EQ(windows(), first);
-    // Unchecked, then OK: the picture is the skin, on new windows.
-    OnSheet([&](DialogDriver& sheet) {
-        sheet.Page(1).Click(IDC_DEFAULTSKIN);
-        return IDOK;
-    });
-    OpenSettings();
-    EXPECT_NE(windows(), first);
-    EXPECT_EQ(View().m_RegData.CheckSkin(), 0u);
-    EXPECT_EQ(Shown(200, 100), RGB(40, 90, 200));
-    // Checked again, then OK: the built-in skin.
-    OnSheet([&](DialogDriver& sheet) {
-        sheet.Page(1).Click(IDC_DEFAULTSKIN);
-        return IDOK;
-    });
-    OpenSettings();
-    EXPECT_EQ(View().m_RegData.CheckSkin(), 1u);
-    EXPECT_NE(Shown(200, 100), RGB(40, 90, 200));
+    EXPECT_EQ(windows(), first) << "OK with nothing changed re-creates nothing";
+    // Unchecked, then OK: the picture is the skin; checked again: the built-in one. Both on
+    // new windows.
+    for (DWORD state : {0u, 1u}) {
+        const HWND before = windows();
+        m_modals.Then([&](DialogDriver& sheet) {
+            sheet.Page(1).Click(IDC_DEFAULTSKIN);
+            return IDOK;
+        });
+        OpenSettings();
+        EXPECT_NE(windows(), before);
+        EXPECT_EQ(View().m_RegData.CheckSkin(), state);
+        EXPECT_EQ(Shown(200, 100) == RGB(40, 90, 200), state == 0);
+    }
 }
 
 } // namespace
