@@ -52,11 +52,9 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says);
-        const ProgramResult result = Run(c.args);
-        EXPECT_EQ(result.exit, c.exit);
-        const std::string& said = c.exit == 0 ? result.out : result.err;
-        EXPECT_NE(said.find(c.says), std::string::npos) << said;
-        EXPECT_NE(said.find("usage: tovalo-reg"), std::string::npos) << said;
+        const ProgramResult result = Expect(c.args, c.exit, c.says);
+        EXPECT_NE((c.exit == 0 ? result.out : result.err).find("usage: tovalo-reg"),
+                  std::string::npos);
         EXPECT_EQ(c.exit == 0 ? result.err : "", "");
     }
 }
@@ -66,23 +64,19 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
 TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
     FillStore();
     const Tree before = Snapshot(kRoot);
-    EXPECT_NE(Run({"backups"}).out.find("no backups"), std::string::npos);
-    ASSERT_EQ(Run({"delete", kLauncher}).exit, 0);
-    ASSERT_EQ(Run({"query", "HKCU\\Software"}).exit, 0);
-    ProgramResult list = Run({"backups"});
+    Expect({"backups"}, 0, "no backups");
+    Expect({"delete", kLauncher}, 0);
+    Expect({"query", "HKCU\\Software"}, 0);
+    ProgramResult list = Expect({"backups"}, 0, "before a delete");
     EXPECT_EQ(Lines(list.out), 1u) << list.out;
     EXPECT_TRUE(list.out.starts_with(" 1  ")) << list.out;
-    EXPECT_NE(list.out.find("before a delete"), std::string::npos) << list.out;
-
-    const ProgramResult refused = Run({"restore"});
-    EXPECT_EQ(refused.exit, 1);
-    EXPECT_NE(refused.err.find("tovalo-reg restore --force 1"), std::string::npos) << refused.err;
-    ASSERT_EQ(Run({"restore", "--force"}).exit, 0);
+    Expect({"restore"}, 1, "tovalo-reg restore --force 1");
+    Expect({"restore", "--force"}, 0);
     EXPECT_EQ(Snapshot(kRoot), before);
     list = Run({"backups"});
     EXPECT_EQ(Lines(list.out), 2u) << list.out;
     EXPECT_LT(list.out.find("before a restore"), list.out.find("before a delete")) << list.out;
-    ASSERT_EQ(Run({"restore", "1", "--force"}).exit, 0);
+    Expect({"restore", "1", "--force"}, 0);
     EXPECT_TRUE(Snapshot(kRoot).empty()) << "the restore was undone";
 }
 
@@ -143,18 +137,13 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
         if (c.lines.empty())
             continue;
         EXPECT_NE(check.err.find("check --fix"), std::string::npos) << check.err;
-        const ProgramResult fix = Run({"check", "--fix"});
-        EXPECT_EQ(fix.exit, 0) << fix.err;
-        const ProgramResult again = Run({"check"});
-        EXPECT_EQ(again.exit, 0) << again.out;
-        EXPECT_NE(again.out.find("Every counter agrees"), std::string::npos) << again.out;
-        EXPECT_NE(Run({"backups"}).out.find("before check --fix"), std::string::npos);
+        Expect({"check", "--fix"}, 0);
+        Expect({"check"}, 0, "Every counter agrees");
+        Expect({"backups"}, 0, "before check --fix");
     }
 
     RegDeleteKeyW(HKEY_CURRENT_USER, u"Software");
-    const ProgramResult empty = Run({"check", "--fix"});
-    EXPECT_EQ(empty.exit, 0);
-    EXPECT_NE(empty.out.find("no launcher store"), std::string::npos) << empty.out;
+    Expect({"check", "--fix"}, 0, "no launcher store");
     EXPECT_TRUE(Snapshot(u"Software").empty()) << "check creates no key";
 }
 
@@ -184,17 +173,14 @@ TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        const ProgramResult result = Import(c.file, c.limit);
-        EXPECT_EQ(result.exit, 1);
-        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        Expect({"import", c.file}, 1, c.says, c.limit);
         EXPECT_EQ(Snapshot(kRoot), before);
         EXPECT_TRUE(Snapshot(u"Software\\Many").empty());
     }
     // Exactly the limit is still read.
     WriteFile(sparse, "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\Edge]\n;");
     fs::resize_file(sparse, 64u << 20);
-    const ProgramResult edge = Import(sparse);
-    EXPECT_EQ(edge.exit, 0) << edge.err;
+    Expect({"import", sparse.string()}, 0);
     EXPECT_EQ(Snapshot(u"Software\\Edge").size(), 1u);
 }
 
@@ -208,11 +194,9 @@ TEST_F(RegToolCommandsTest, NamesWithLineBreaksExportAsTextThatImportsAgain) {
 
     // A key name has no escapes: it is refused, naming the key.
     Set(u"Software\\Breaks\\bad\nkey", u"V", REG_DWORD, Dword(1));
-    const ProgramResult refused = Run({"export", "HKCU\\Software\\Breaks"});
-    EXPECT_EQ(refused.exit, 1);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find("Breaks\\bad?key has a line break"), std::string::npos)
-        << refused.err;
+    EXPECT_EQ(
+        Expect({"export", "HKCU\\Software\\Breaks"}, 1, "Breaks\\bad?key has a line break").out,
+        "");
 }
 
 } // namespace

@@ -68,8 +68,18 @@ protected:
         args.insert(args.begin(), {"-c", limit + "; exec \"$0\" \"$@\"", tool.string()});
         return testsupport::RunProgram("/bin/sh", args);
     }
-    ProgramResult Import(const fs::path& file, const std::string& limit = "") {
+    static ProgramResult Import(const fs::path& file, const std::string& limit = "") {
         return Run({"import", file.string()}, limit);
+    }
+    // Runs the tool and checks its exit code and that it said `says`: on standard output when
+    // it succeeded, else on standard error.
+    static ProgramResult Expect(const std::vector<std::string>& args, int exit,
+                                const std::string& says = "", const std::string& limit = "") {
+        ProgramResult result = Run(args, limit);
+        const std::string& said = exit == 0 ? result.out : result.err;
+        EXPECT_EQ(result.exit, exit) << result.err;
+        EXPECT_NE(said.find(says), std::string::npos) << said;
+        return result;
     }
     // Exports the key, deletes it and imports the export again; the export's text.
     std::string RoundTrip(const std::u16string& key, const std::string& option = "") {

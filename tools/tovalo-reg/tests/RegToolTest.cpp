@@ -39,10 +39,8 @@ TEST_F(RegToolTest, ExportWritesTheRegeditLayout) {
               false);
     EXPECT_EQ(utf16.out, std::string(bytes.begin(), bytes.end()));
 
-    const ProgramResult missing = Run({"export", "HKCU\\Software\\Absent"});
-    EXPECT_NE(missing.exit, 0);
-    EXPECT_NE(missing.err.find("does not exist"), std::string::npos) << missing.err;
-    EXPECT_NE(Run({"export", "HKEY_LOCAL_MACHINE\\Software"}).exit, 0);
+    Expect({"export", "HKCU\\Software\\Absent"}, 1, "does not exist");
+    Expect({"export", "HKEY_LOCAL_MACHINE\\Software"}, 1);
 }
 
 TEST_F(RegToolTest, RoundTripKeepsEveryTypeAndText) {
@@ -114,43 +112,34 @@ TEST_F(RegToolTest, AFaultyImportChangesNothingAndNamesTheLine) {
         SCOPED_TRACE(name);
         ++files;
         ASSERT_EQ(lines.count(name), 1u) << "a sample without its line";
-        const ProgramResult result = Import(entry.path());
-        EXPECT_NE(result.exit, 0);
         const std::string at = entry.path().string() + ":" + std::to_string(lines.at(name)) + ":";
-        EXPECT_NE(result.err.find(at), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("nothing was imported"), std::string::npos) << result.err;
+        EXPECT_NE(Expect({"import", entry.path().string()}, 1, at).err.find("nothing was imported"),
+                  std::string::npos);
         EXPECT_EQ(Snapshot(u"Software"), before);
     }
     EXPECT_EQ(files, lines.size());
     // Why, for two of them.
-    EXPECT_NE(
-        Import(kData / "malformed" / "outside-hkcu.reg").err.find("outside HKEY_CURRENT_USER"),
-        std::string::npos);
-    EXPECT_NE(Import(kData / "malformed" / "dword-too-long.reg").err.find("more than 8 hex digits"),
-              std::string::npos);
+    Expect({"import", (kData / "malformed" / "outside-hkcu.reg").string()}, 1,
+           "outside HKEY_CURRENT_USER");
+    Expect({"import", (kData / "malformed" / "dword-too-long.reg").string()}, 1,
+           "more than 8 hex digits");
 }
 
 TEST_F(RegToolTest, QueryAndDelete) {
     FillEveryType();
-    const ProgramResult value = Run({"query", kLauncher, "SetKey"});
-    ASSERT_EQ(value.exit, 0) << value.err;
-    EXPECT_EQ(value.out, "\"SetKey\"=dword:0000000a\n");
-    EXPECT_EQ(Run({"query", kLauncher, "@"}).out, "@=\"unnamed\"\n");
-    const ProgramResult key = Run({"query", kLauncher + "\\Groups"});
-    ASSERT_EQ(key.exit, 0) << key.err;
-    EXPECT_NE(
-        key.out.find("[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1]"),
-        std::string::npos)
-        << key.out;
-    EXPECT_NE(Run({"query", kLauncher, "Absent"}).exit, 0);
+    EXPECT_EQ(Expect({"query", kLauncher, "SetKey"}, 0).out, "\"SetKey\"=dword:0000000a\n");
+    EXPECT_EQ(Expect({"query", kLauncher, "@"}, 0).out, "@=\"unnamed\"\n");
+    Expect({"query", kLauncher + "\\Groups"}, 0,
+           "[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1]");
+    Expect({"query", kLauncher, "Absent"}, 1);
 
-    ASSERT_EQ(Run({"delete", kLauncher, "setkey"}).exit, 0);
+    Expect({"delete", kLauncher, "setkey"}, 0);
     EXPECT_EQ(Snapshot(kRoot).count(kRoot + std::u16string(u"|SetKey")), 0u);
-    ASSERT_EQ(Run({"delete", "HKEY_CURRENT_USER\\" + kLauncher.substr(5)}).exit, 0);
+    Expect({"delete", "HKEY_CURRENT_USER\\" + kLauncher.substr(5)}, 0);
     EXPECT_EQ(Snapshot(u"Software"),
               (Tree{{u"Software|<key>", {}}, {u"Software\\NorviSoft|<key>", {}}}));
-    EXPECT_NE(Run({"delete", kLauncher}).exit, 0);
-    EXPECT_NE(Run({"delete", "HKCU"}).exit, 0);
+    Expect({"delete", kLauncher}, 1);
+    Expect({"delete", "HKCU"}, 1);
 }
 
 // Every command refuses a damaged hive, naming it and where its backups are, and leaves it as
@@ -169,17 +158,12 @@ TEST_F(RegToolTest, DamagedHiveIsReportedAndRestoreBringsTheCopyBack) {
                                                {"delete", "HKCU\\Software"},
                                                {"import", Io("in.reg").string()}}) {
         SCOPED_TRACE(command[0]);
-        const ProgramResult result = Run(command);
-        EXPECT_NE(result.exit, 0);
-        EXPECT_NE(result.err.find((Device() / "registry.db").string() + " is damaged"),
-                  std::string::npos)
-            << result.err;
+        const ProgramResult result =
+            Expect(command, 1, (Device() / "registry.db").string() + " is damaged");
         EXPECT_NE(result.err.find((Device() / "backups").string()), std::string::npos);
         EXPECT_EQ(ReadFile(Device() / "registry.db"), garbage);
     }
-    const ProgramResult restored = Run({"restore"});
-    ASSERT_EQ(restored.exit, 0) << restored.err;
-    EXPECT_NE(restored.out.find("registry.db.damaged-"), std::string::npos) << restored.out;
+    Expect({"restore"}, 0, "registry.db.damaged-");
     EXPECT_EQ(Snapshot(u"Software"), before);
 }
 
