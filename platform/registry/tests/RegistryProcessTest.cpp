@@ -159,16 +159,15 @@ TEST_F(RegistryTest, TwoProcessesShareOneHive) {
     // Each writes into keys shared with the other, both starting on a hive not made yet.
     auto writer = [](DWORD process) {
         return [process] {
-            for (DWORD i = 0; i < 100; ++i) {
+            LONG status = ERROR_SUCCESS;
+            for (DWORD i = 0; i < 100 && status == ERROR_SUCCESS; ++i) {
                 Key common(u"Software\\Shared\\Common");
                 const DWORD value = process * 1000 + i;
-                if (LONG status = common.SetDword(Numbered(process ? u"B" : u"A", i), value);
-                    status != ERROR_SUCCESS)
-                    return Said(status);
-                if (LONG status = common.SetDword(u"Last", value); status != ERROR_SUCCESS)
-                    return Said(status);
+                status = common.SetDword(Numbered(process ? u"B" : u"A", i), value);
+                if (status == ERROR_SUCCESS)
+                    status = common.SetDword(u"Last", value);
             }
-            return Said(ERROR_SUCCESS);
+            return Said(status);
         };
     };
     OtherProgram a({writer(0)});
