@@ -68,6 +68,10 @@ const Case kCases[] = {
      "usage: tovalo-setup", "", false},
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SetupToolTest : public testsupport::DeviceFolderTest,
                       public ::testing::WithParamInterface<Case> {
 protected:
