@@ -68,9 +68,6 @@ protected:
         args.insert(args.begin(), {"-c", limit + "; exec \"$0\" \"$@\"", tool.string()});
         return testsupport::RunProgram("/bin/sh", args);
     }
-    static ProgramResult Import(const fs::path& file, const std::string& limit = "") {
-        return Run({"import", file.string()}, limit);
-    }
     // Runs the tool and checks its exit code and that it said `says`: on standard output when
     // it succeeded, else on standard error.
     static ProgramResult Expect(const std::vector<std::string>& args, int exit,
@@ -86,14 +83,12 @@ protected:
         std::vector<std::string> args{"export", "HKCU\\" + std::string(key.begin(), key.end())};
         if (!option.empty())
             args.insert(args.begin() + 1, option);
-        const ProgramResult exported = Run(args);
-        EXPECT_EQ(exported.exit, 0) << exported.err;
-        WriteFile(Io("in.reg"), exported.out);
+        const std::string exported = Expect(args, 0).out;
+        WriteFile(Io("in.reg"), exported);
         EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str()), ERROR_SUCCESS);
         EXPECT_TRUE(Snapshot(key).empty());
-        const ProgramResult imported = Import(Io("in.reg"));
-        EXPECT_EQ(imported.exit, 0) << imported.err;
-        return exported.out;
+        Expect({"import", Io("in.reg").string()}, 0);
+        return exported;
     }
 
     static void Set(const std::u16string& path, const char16_t* name, DWORD type,

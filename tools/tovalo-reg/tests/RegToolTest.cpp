@@ -10,9 +10,7 @@ TEST_F(RegToolTest, ExportWritesTheRegeditLayout) {
     SetIn(u"Groups\\Groups0", u"GroupName", REG_SZ, Utf16(u"etc."));
     SetIn(u"Groups\\Groups0", u"PK", REG_DWORD, Dword(0));
     SetIn(u"Groups", u"GROUPCOUNT", REG_DWORD, Dword(1));
-    const ProgramResult result = Run({"export", kLauncher});
-    ASSERT_EQ(result.exit, 0) << result.err;
-    EXPECT_EQ(result.out,
+    EXPECT_EQ(Expect({"export", kLauncher}, 0).out,
               "Windows Registry Editor Version 5.00\n"
               "\n"
               "[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher]\n"
@@ -30,8 +28,7 @@ TEST_F(RegToolTest, ExportWritesTheRegeditLayout) {
               "\n");
 
     const ProgramResult utf16 =
-        Run({"export", "--utf16", "HKEY_CURRENT_USER\\" + kLauncher.substr(5) + "\\Skin"});
-    ASSERT_EQ(utf16.exit, 0) << utf16.err;
+        Expect({"export", "--utf16", "HKEY_CURRENT_USER\\" + kLauncher.substr(5) + "\\Skin"}, 0);
     const std::vector<BYTE> bytes =
         Utf16(u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
               u"[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Skin]\r\n"
@@ -50,10 +47,7 @@ TEST_F(RegToolTest, RoundTripKeepsEveryTypeAndText) {
         SCOPED_TRACE(option);
         const std::string exported = RoundTrip(u"Software", option);
         EXPECT_EQ(Snapshot(u"Software"), before);
-        std::vector<std::string> args{"export", "HKCU\\Software"};
-        if (*option)
-            args.insert(args.begin() + 1, option);
-        EXPECT_EQ(Run(args).out, exported);
+        EXPECT_EQ(RoundTrip(u"Software", option), exported) << "the import changed the export";
     }
     // A tree deeper than any walk by recursion could take.
     std::u16string path = u"Software\\Deep";
@@ -67,8 +61,7 @@ TEST_F(RegToolTest, RoundTripKeepsEveryTypeAndText) {
 TEST_F(RegToolTest, ImportAppliesDeletions) {
     Set(u"Software\\Old\\Deep", u"X", REG_DWORD, Dword(1));
     SetIn(u"", u"Gone", REG_DWORD, Dword(1));
-    const ProgramResult result = Import(kData / "good" / "all-forms-utf16.reg");
-    ASSERT_EQ(result.exit, 0) << result.err;
+    Expect({"import", (kData / "good" / "all-forms-utf16.reg").string()}, 0);
     EXPECT_EQ(Snapshot(u"Software\\Old"), Tree{});
     Tree after = Snapshot(kRoot);
     EXPECT_EQ(after.count(kRoot + std::u16string(u"|Gone")), 0u);
