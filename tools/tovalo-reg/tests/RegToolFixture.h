@@ -138,7 +138,8 @@ protected:
         return all;
     }
 
-    // Values of every type and of text that needs quoting, in keys at several depths.
+    // Values of every type and of text and names that need quoting or escapes, in keys at
+    // several depths.
     static void FillEveryType() {
         SetIn(u"", u"SetKey", REG_DWORD, Dword(10));
         SetIn(u"", u"", REG_SZ, Utf16(u"unnamed"));
@@ -146,6 +147,8 @@ protected:
         SetIn(u"", u"Empty", REG_SZ, Utf16(u""));
         SetIn(u"", u"NoTerminator", REG_SZ, Utf16(u"ab", false));
         SetIn(u"", u"Lines", REG_SZ, Utf16(u"a\r\nb"));
+        SetIn(u"", u"one\ntwo", REG_DWORD, Dword(1));
+        SetIn(u"", u"CR\r\nLF \\n \"q\"", REG_SZ, Utf16(u"x"));
         SetIn(u"", u"ShortDword", REG_DWORD, {1, 2});
         std::vector<BYTE> blob(300);
         for (std::size_t i = 0; i < blob.size(); ++i)

@@ -122,6 +122,8 @@ TEST_F(RegToolTest, QueryAndDelete) {
     FillEveryType();
     EXPECT_EQ(Expect({"query", kLauncher, "SetKey"}, 0).out, "\"SetKey\"=dword:0000000a\n");
     EXPECT_EQ(Expect({"query", kLauncher, "@"}, 0).out, "@=\"unnamed\"\n");
+    // A line break in a value's name goes as an escape.
+    EXPECT_EQ(Expect({"query", kLauncher, "one\ntwo"}, 0).out, "\"one\\ntwo\"=dword:00000001\n");
     Expect({"query", kLauncher + "\\Groups"}, 0,
            "[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1]");
     Expect({"query", kLauncher, "Absent"}, 1);
