@@ -80,7 +80,7 @@ inline std::vector<std::u16string> Names(HKEY key, bool values = false) {
     }
 }
 
-// "Name" followed by the decimal number.
+// The prefix followed by the number in decimal.
 inline std::u16string Numbered(const char16_t* prefix, DWORD n) {
     std::u16string name = prefix;
     for (char c : std::to_string(n))
