@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -54,20 +53,18 @@ public:
             value = value << 8 | Byte();
         return static_cast<std::int64_t>(value);
     }
-    std::string_view Bytes() {
-        const std::size_t n = std::min<std::size_t>(Byte(), m_size - std::min(m_pos, m_size));
+    // As many bytes as the next byte says, or as are left.
+    std::string_view Bytes() { return Take(Byte()); }
+    std::string_view Rest() { return Take(m_size); }
+
+private:
+    std::string_view Take(std::size_t n) {
+        n = std::min(n, m_size - std::min(m_pos, m_size));
         std::string_view out(reinterpret_cast<const char*>(m_data) + m_pos, n);
         m_pos += n;
         return out;
     }
-    std::string_view Rest() {
-        std::string_view out(reinterpret_cast<const char*>(m_data) + m_pos,
-                             m_size - std::min(m_pos, m_size));
-        m_pos = m_size;
-        return out;
-    }
 
-private:
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_pos = 0;
@@ -76,36 +73,29 @@ private:
 // Binds one column as the input chooses: text (any bytes), blob, integer, real or null.
 void BindAny(sqlite3_stmt* s, int column, Input& in) {
     const std::uint8_t kind = in.Byte() % 5;
-    if (kind == 2) {
+    if (kind == 2)
         sqlite3_bind_int64(s, column, in.Number());
-    } else if (kind == 3) {
+    else if (kind == 3)
         sqlite3_bind_double(s, column, static_cast<double>(in.Number()) / 3.0);
-    } else if (kind == 4) {
+    else if (kind == 4)
         sqlite3_bind_null(s, column);
-    } else {
-        const std::string_view bytes = in.Bytes();
-        if (kind == 0)
-            sqlite3_bind_text(s, column, bytes.data(), static_cast<int>(bytes.size()),
-                              SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_blob(s, column, bytes.data(), static_cast<int>(bytes.size()),
-                              SQLITE_TRANSIENT);
-    }
+    else if (const std::string_view bytes = in.Bytes(); kind == 0)
+        sqlite3_bind_text(s, column, bytes.data(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_blob(s, column, bytes.data(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT);
 }
 
 // A key id: mostly one of the first rows, sometimes any number.
 void BindId(sqlite3_stmt* s, int column, Input& in) {
     const std::uint8_t b = in.Byte();
-    if (b == 0xFF)
-        sqlite3_bind_int64(s, column, in.Number());
-    else
-        sqlite3_bind_int64(s, column, b % 32);
+    sqlite3_bind_int64(s, column, b == 0xFF ? in.Number() : b % 32);
 }
 
 void Run(sqlite3* db, const char* sql, Input& in, int ids, int anys) {
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
-        std::abort();
+    Check(sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK);
     int column = 1;
     for (int i = 0; i < ids; ++i)
         BindId(s, column++, in);
@@ -115,31 +105,27 @@ void Run(sqlite3* db, const char* sql, Input& in, int ids, int anys) {
     sqlite3_finalize(s);
 }
 
+// The row writes an input chooses from: a statement, then how many key ids and other columns
+// it binds.
+struct RowWrite {
+    const char* sql;
+    int ids;
+    int anys;
+};
+constexpr RowWrite kRowWrites[] = {
+    // A key whose folded name is its name in lower case, as ours are.
+    {"INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, lower(?2))", 1, 1},
+    {"INSERT INTO keys(id, parent, name, folded) VALUES(?1, ?2, ?3, ?4)", 2, 2},
+    {"INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, lower(?2), ?3, ?4)", 1, 3},
+    {"INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)", 1, 4},
+    {"UPDATE keys SET parent = ?2 WHERE id = ?1", 2, 0},
+    {"UPDATE vals SET data = CAST(data AS TEXT) WHERE id = ?1", 1, 0},
+};
+
 void WriteRows(sqlite3* db, Input& in) {
     while (!in.Empty()) {
-        switch (in.Byte() % 6) {
-        case 0: // a key whose folded name is its name in lower case, as ours are
-            Run(db, "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, lower(?2))", in, 1, 1);
-            break;
-        case 1:
-            Run(db, "INSERT INTO keys(id, parent, name, folded) VALUES(?1, ?2, ?3, ?4)", in, 2, 2);
-            break;
-        case 2:
-            Run(db,
-                "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, lower(?2), ?3, ?4)",
-                in, 1, 3);
-            break;
-        case 3:
-            Run(db, "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)",
-                in, 1, 4);
-            break;
-        case 4:
-            Run(db, "UPDATE keys SET parent = ?2 WHERE id = ?1", in, 2, 0);
-            break;
-        default:
-            Run(db, "UPDATE vals SET data = CAST(data AS TEXT) WHERE id = ?1", in, 1, 0);
-            break;
-        }
+        const RowWrite& row = kRowWrites[in.Byte() % std::size(kRowWrites)];
+        Run(db, row.sql, in, row.ids, row.anys);
     }
 }
 
@@ -261,9 +247,8 @@ void Walk(HKEY key, int depth, int& walked) {
 void Export() {
     std::ostringstream out;
     std::ostringstream err;
-    tovaloreg::RegTool tool(out, err);
-    const int code = tool.Run({"export"});
-    Check(code == 0 || !err.str().empty());
+    // A refused export says why.
+    Check(tovaloreg::RegTool(out, err).Run({"export"}) == 0 || !err.str().empty());
 }
 
 void Write() {

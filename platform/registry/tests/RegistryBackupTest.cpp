@@ -1,53 +1,15 @@
 #include "RegistryHelpers.h"
-#include "registry/Hive.h"
-
-#include <platform/Registry.h>
-#include <testsupport/DeviceFolder.h>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <fcntl.h>
-#include <functional>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
-using regtest::Key;
-using testsupport::ReadFile;
-using testsupport::WriteFile;
 
 namespace {
 
-constexpr const char16_t* kLauncher = u"Software\\NorviSoft\\NorviLuncher";
+using namespace regtest;
 
-// Runs `work` in a child process with a hive connection of its own; returns what it said.
-std::string InChild(const std::function<std::string()>& work) {
-    platform::CloseRegistry();
-    int out[2];
-    if (::pipe(out) != 0)
-        return "no pipe";
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::close(out[0]);
-        std::string said = work();
-        ssize_t written = ::write(out[1], said.data(), said.size());
-        _exit(written == static_cast<ssize_t>(said.size()) ? 0 : 1);
-    }
-    ::close(out[1]);
-    std::string said;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        said.append(buffer, static_cast<std::size_t>(n));
-    ::close(out[0]);
-    ::waitpid(child, nullptr, 0);
-    return said;
-}
-
-class RegistryBackupTest : public testsupport::DeviceFolderTest {
+class RegistryBackupTest : public RegistryTest {
 protected:
-    fs::path Hive() const { return Device() / "registry.db"; }
     static void Set(DWORD value) { ASSERT_EQ(Key(kLauncher).SetDword(u"V", value), ERROR_SUCCESS); }
     static DWORD Get() { return Key(kLauncher, false).Dword(u"V"); }
     static platform::RegistryReport Keep() {
@@ -60,7 +22,7 @@ protected:
         fs::create_directories(look);
         fs::copy_file(copy, look / "registry.db", fs::copy_options::overwrite_existing);
         setenv("TOVALO_DEVICE", look.c_str(), 1);
-        DWORD value = Get();
+        const DWORD value = Get();
         platform::CloseRegistry();
         fs::remove_all(look);
         setenv("TOVALO_DEVICE", Device().c_str(), 1);
@@ -68,7 +30,7 @@ protected:
     }
 };
 
-TEST_F(RegistryBackupTest, ACopyIsMadeOnlyWhenTheContentChanged) {
+TEST_F(RegistryBackupTest, ACopyIsMadeOnlyWhenTheContentChangedAndTheNewestTenAreKept) {
     ASSERT_TRUE(Keep().ok);
     EXPECT_EQ(Kept(), 0u) << "an empty hive holds nothing to keep";
     Set(1);
@@ -82,9 +44,8 @@ TEST_F(RegistryBackupTest, ACopyIsMadeOnlyWhenTheContentChanged) {
     EXPECT_EQ(Kept(), 1u);
     Set(2);
     Keep();
-    ASSERT_EQ(Kept(), 2u);
-
     auto backups = platform::RegistryBackups();
+    ASSERT_EQ(backups.size(), 2u);
     EXPECT_EQ(backups[0].number, 1);
     EXPECT_EQ(backups[0].reason, "at a launcher start");
     EXPECT_FALSE(backups[0].time.empty());
@@ -92,16 +53,13 @@ TEST_F(RegistryBackupTest, ACopyIsMadeOnlyWhenTheContentChanged) {
     EXPECT_EQ(ValueIn(backups[1].file), 1u);
     EXPECT_EQ(fs::status(backups[0].file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(fs::status(Device() / "backups").permissions() & fs::perms::all,
-              fs::perms::owner_all);
-}
+    EXPECT_EQ(fs::status(Backups()).permissions() & fs::perms::all, fs::perms::owner_all);
 
-TEST_F(RegistryBackupTest, TheNewestTenAreKept) {
-    for (DWORD i = 1; i <= 12; ++i) {
+    for (DWORD i = 3; i <= 12; ++i) {
         Set(i);
         ASSERT_TRUE(Keep().ok);
     }
-    auto backups = platform::RegistryBackups();
+    backups = platform::RegistryBackups();
     ASSERT_EQ(backups.size(), 10u);
     EXPECT_EQ(ValueIn(backups.front().file), 12u);
     EXPECT_EQ(ValueIn(backups.back().file), 3u);
@@ -112,15 +70,15 @@ TEST_F(RegistryBackupTest, RestoreRefusesAndLeavesTheHive) {
         const char* what;
         int number;
         bool force;
-        std::function<void(RegistryBackupTest&)> setup;
+        std::function<void()> setup;
         std::string says;
     };
     const std::vector<Case> cases = {
-        {"no backups", 1, true, [](auto&) {}, "there is no backup in"},
-        {"no such number", 2, true, [](auto&) { Keep(); }, "there is no backup 2"},
-        {"sound hive", 1, false, [](auto&) { Keep(); }, "is sound; nothing was restored"},
+        {"no backups", 1, true, [] {}, "there is no backup in"},
+        {"no such number", 2, true, [] { Keep(); }, "there is no backup 2"},
+        {"sound hive", 1, false, [] { Keep(); }, "is sound; nothing was restored"},
         {"damaged copy", 1, true,
-         [](auto&) {
+         [] {
              Keep();
              WriteFile(platform::RegistryBackups()[0].file, std::string(5000, 'G'));
          },
@@ -129,11 +87,11 @@ TEST_F(RegistryBackupTest, RestoreRefusesAndLeavesTheHive) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         platform::CloseRegistry();
-        fs::remove_all(Device() / "backups");
+        fs::remove_all(Backups());
         Set(7);
-        c.setup(*this);
+        c.setup();
         Set(8);
-        platform::RegistryReport report = platform::RestoreRegistry(c.number, c.force);
+        const platform::RegistryReport report = platform::RestoreRegistry(c.number, c.force);
         EXPECT_FALSE(report.ok);
         EXPECT_NE(report.message.find(c.says), std::string::npos) << report.message;
         EXPECT_NE(report.message.find(Hive().string()), std::string::npos) << report.message;
@@ -145,35 +103,30 @@ TEST_F(RegistryBackupTest, RestoreRefusesWhileAnotherProcessHasTheHiveOpen) {
     Set(1);
     Keep();
     Set(2);
-    // A process that holds the hive open until it is killed.
-    int fd = ::open(Hive().c_str(), O_RDONLY);
-    pid_t holder = ::fork();
-    if (holder == 0) {
-        ::pause();
-        _exit(0);
+    {
+        const std::string hive = Hive();
+        // It opens the hive and holds it until it is let go.
+        OtherProgram holder({[hive] { return Said(::open(hive.c_str(), O_RDONLY) >= 0); },
+                             [] { return std::string(); }});
+        ASSERT_EQ(holder.Next(), "1");
+        const platform::RegistryReport report = platform::RestoreRegistry(1, true);
+        EXPECT_FALSE(report.ok);
+        EXPECT_NE(report.message.find("(pid " + std::to_string(holder.Pid()) + ")"),
+                  std::string::npos)
+            << report.message;
+        EXPECT_EQ(Get(), 2u);
     }
-    ::close(fd);
-    platform::RegistryReport report = platform::RestoreRegistry(1, true);
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
-    EXPECT_FALSE(report.ok);
-    EXPECT_NE(report.message.find("(pid " + std::to_string(holder) + ")"), std::string::npos)
-        << report.message;
-    EXPECT_EQ(Get(), 2u);
     EXPECT_TRUE(platform::RestoreRegistry(1, true).ok) << "the holder has gone";
     EXPECT_EQ(Get(), 1u);
 }
 
-TEST_F(RegistryBackupTest, ForcedRestoreReachesOpenConnectionsAndCanBeUndone) {
+TEST_F(RegistryBackupTest, ForcedRestoreKeepsTheReplacedHiveAndReachesOpenConnections) {
     Set(1);
     Keep();
     Set(2);
-    LONG error;
-    std::string problem;
-    auto open = platform::detail::Hive::Open(Device(), error, problem);
-    ASSERT_TRUE(open) << problem;
-
-    platform::RegistryReport report = platform::RestoreRegistry(1, true);
+    auto open = OpenConnection(Device());
+    ASSERT_TRUE(open);
+    const platform::RegistryReport report = platform::RestoreRegistry(1, true);
     ASSERT_TRUE(report.ok) << report.message;
     EXPECT_EQ(Get(), 1u);
     EXPECT_EQ(Kept(), 2u) << "the replaced hive is kept first";
@@ -196,46 +149,37 @@ TEST_F(RegistryBackupTest, ForcedRestoreReachesOpenConnectionsAndCanBeUndone) {
     open.reset();
     platform::CloseRegistry();
     EXPECT_EQ(Key(kLauncher, false).Dword(u"W"), 3u);
-
-    ASSERT_TRUE(platform::RestoreRegistry(1, true).ok);
-    EXPECT_EQ(Get(), 2u) << "restoring backup 1 undid the restore";
 }
 
-TEST_F(RegistryBackupTest, LeftoversOfKilledWritersGoAtTheNextStart) {
+// The next start removes what killed writers left, and the former single copy joins the
+// history.
+TEST_F(RegistryBackupTest, TheNextStartTidiesTheFolder) {
     Set(1);
-    Keep();
-    pid_t dead = ::fork();
-    if (dead == 0)
-        _exit(0);
-    ::waitpid(dead, nullptr, 0);
-    const std::string gone = std::to_string(dead);
-    const std::vector<fs::path> stale = {Device() / ("registry.db.bak.new-" + gone),
-                                         Device() / ("registry.db.new-" + gone),
-                                         Device() / ("registry.db.new-" + gone + "-wal"),
-                                         Device() / ("registry.db.restoring-" + gone),
-                                         Device() / "backups" / (".new-" + gone + "-1")};
-    const std::vector<fs::path> live = {Device() / "registry.db.new-1",
-                                        Device() / "backups" / ".new-1-1",
-                                        Device() / ("registry.db.keep-" + gone)};
+    platform::CloseRegistry();
+    fs::copy_file(Hive(), Device() / "registry.db.bak");
+    pid_t dead;
+    {
+        OtherProgram gone({});
+        dead = gone.Pid();
+    }
+    const std::string pid = std::to_string(dead);
+    const std::vector<fs::path> stale = {
+        Device() / ("registry.db.bak.new-" + pid), Device() / ("registry.db.new-" + pid),
+        Device() / ("registry.db.new-" + pid + "-wal"), Device() / ("registry.db.restoring-" + pid),
+        Backups() / (".new-" + pid + "-1")};
+    const std::vector<fs::path> live = {Device() / "registry.db.new-1", Backups() / ".new-1-1",
+                                        Device() / ("registry.db.keep-" + pid)};
     for (const auto& file : stale)
         WriteFile(file, "x");
     for (const auto& file : live)
         WriteFile(file, "x");
-    platform::CloseRegistry();
+    Set(2);
     ASSERT_EQ(platform::RegistryProblem(), "");
     for (const auto& file : stale)
         EXPECT_FALSE(fs::exists(file)) << file;
     for (const auto& file : live)
         EXPECT_TRUE(fs::exists(file)) << file;
-    EXPECT_EQ(Kept(), 1u);
-}
-
-TEST_F(RegistryBackupTest, TheFormerSingleCopyJoinsTheHistory) {
-    Set(1);
-    platform::CloseRegistry();
-    fs::copy_file(Hive(), Device() / "registry.db.bak");
-    Set(2);
-    auto backups = platform::RegistryBackups();
+    const auto backups = platform::RegistryBackups();
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0].reason, "the former registry.db.bak");
     EXPECT_FALSE(fs::exists(Device() / "registry.db.bak"));
@@ -247,21 +191,23 @@ TEST_F(RegistryBackupTest, TheFormerSingleCopyJoinsTheHistory) {
 // A full disk or a file-size limit is told as such, never as damage.
 TEST_F(RegistryBackupTest, FailuresToWriteNameTheirReason) {
     Set(1);
-    std::string big(300000, 'x');
+    const std::string big(300000, 'x');
     ASSERT_EQ(Key(kLauncher).SetString(u"Big", std::u16string(big.begin(), big.end())),
               ERROR_SUCCESS);
-    auto limited = [](const std::function<std::string()>& work) {
-        return InChild([&] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{200000, 200000};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            return work();
-        });
+    // Runs `work` in another program that may write no file larger than 200000 bytes.
+    auto limited = [](std::function<std::string()> work) {
+        return OtherProgram({[work] {
+                   std::signal(SIGXFSZ, SIG_IGN);
+                   const rlimit limit{200000, 200000};
+                   setrlimit(RLIMIT_FSIZE, &limit);
+                   return work();
+               }})
+            .Next();
     };
     std::string said = limited([] { return Keep().message; });
     EXPECT_NE(said.find("File too large"), std::string::npos) << said;
     EXPECT_EQ(Kept(), 0u);
-    EXPECT_TRUE(fs::is_empty(Device() / "backups")) << "the unfinished copy is removed";
+    EXPECT_TRUE(fs::is_empty(Backups())) << "the unfinished copy is removed";
 
     ASSERT_TRUE(Keep().ok);
     platform::CloseRegistry();

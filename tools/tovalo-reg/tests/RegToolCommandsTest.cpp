@@ -7,25 +7,8 @@ namespace {
 
 using namespace regtooltest;
 
-constexpr const char16_t* kRoot = u"Software\\NorviSoft\\NorviLuncher";
-const std::string kLauncher = "'HKCU\\Software\\NorviSoft\\NorviLuncher'";
-
-std::vector<BYTE> Dword(DWORD value) {
-    return {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
-            static_cast<BYTE>(value >> 24)};
-}
-
-std::u16string Below(std::u16string_view path) {
-    return path.empty() ? std::u16string(kRoot)
-                        : std::u16string(kRoot) + u"\\" + std::u16string(path);
-}
-
 class RegToolCommandsTest : public RegToolTest {
 protected:
-    static void SetIn(std::u16string_view path, const char16_t* name, DWORD type,
-                      const std::vector<BYTE>& data) {
-        Set(Below(path).c_str(), name, type, data);
-    }
     // Two groups, three programs (two in "etc.", one in "Games") and one quick-launch entry,
     // with every counter right.
     static void FillStore() {
@@ -36,9 +19,8 @@ protected:
         SetIn(u"Groups\\Groups1", u"IconCount", REG_DWORD, Dword(1));
         SetIn(u"EXEs", u"EXEICONCOUNT", REG_DWORD, Dword(3));
         const DWORD groups[] = {0, 0, 1};
-        for (int n = 0; n < 3; ++n) {
-            std::u16string slot =
-                u"EXEs\\EXEs" + std::u16string(1, static_cast<char16_t>(u'0' + n));
+        for (char16_t n = 0; n < 3; ++n) {
+            const std::u16string slot = u"EXEs\\EXEs" + std::u16string(1, u'0' + n);
             SetIn(slot, u"IconPath", REG_SZ, Utf16(u"\\usr\\bin\\program"));
             SetIn(slot, u"IconName", REG_SZ, Utf16(u"Program"));
             SetIn(slot, u"GroupPosition", REG_DWORD, Dword(groups[n]));
@@ -53,31 +35,27 @@ protected:
 
 TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
     struct Case {
-        std::string args;
+        std::vector<std::string> args;
         int exit;
         std::string says; // on standard error, or on standard output for exit 0
     };
     const std::vector<Case> cases = {
-        {"--help", 0, "usage: tovalo-reg query KEY"},
-        {"-h", 0, "tovalo-reg restore [--force] [N]"},
-        {"", 2, "no command given"},
-        {"frobnicate", 2, "unknown command \"frobnicate\""},
-        {"export --bogus", 2, "export does not take \"--bogus\""},
-        {"check --fixx", 2, "check does not take \"--fixx\""},
-        {"restore two", 2, "not \"two\""},
-        {"restore 0", 2, "not \"0\""},
-        {"backups now", 2, "backups takes no arguments"},
+        {{"--help"}, 0, "usage: tovalo-reg query KEY"},
+        {{"-h"}, 0, "tovalo-reg restore [--force] [N]"},
+        {{}, 2, "no command given"},
+        {{"frobnicate"}, 2, "unknown command \"frobnicate\""},
+        {{"export", "--bogus"}, 2, "export does not take \"--bogus\""},
+        {{"check", "--fixx"}, 2, "check does not take \"--fixx\""},
+        {{"restore", "two"}, 2, "not \"two\""},
+        {{"restore", "0"}, 2, "not \"0\""},
+        {{"backups", "now"}, 2, "backups takes no arguments"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.args);
-        Result result = Run(c.args);
-        EXPECT_EQ(result.exit, c.exit);
-        const std::string& said = c.exit == 0 ? result.out : result.err;
-        EXPECT_NE(said.find(c.says), std::string::npos) << said;
-        EXPECT_NE(said.find("usage: tovalo-reg"), std::string::npos) << said;
-        if (c.exit == 0) {
-            EXPECT_EQ(result.err, "");
-        }
+        SCOPED_TRACE(c.says);
+        const ProgramResult result = Expect(c.args, c.exit, c.says);
+        EXPECT_NE((c.exit == 0 ? result.out : result.err).find("usage: tovalo-reg"),
+                  std::string::npos);
+        EXPECT_EQ(c.exit == 0 ? result.err : "", "");
     }
 }
 
@@ -85,24 +63,20 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
 // lose the deleted key and a restore can itself be undone.
 TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
     FillStore();
-    const auto before = Snapshot(kRoot);
-    EXPECT_NE(Run("backups").out.find("no backups"), std::string::npos);
-    ASSERT_EQ(Run("delete " + kLauncher).exit, 0);
-    ASSERT_EQ(Run("query 'HKCU\\Software'").exit, 0);
-    Result list = Run("backups");
+    const Tree before = Snapshot(kRoot);
+    Expect({"backups"}, 0, "no backups");
+    Expect({"delete", kLauncher}, 0);
+    Expect({"query", "HKCU\\Software"}, 0);
+    ProgramResult list = Expect({"backups"}, 0, "before a delete");
     EXPECT_EQ(Lines(list.out), 1u) << list.out;
     EXPECT_TRUE(list.out.starts_with(" 1  ")) << list.out;
-    EXPECT_NE(list.out.find("before a delete"), std::string::npos) << list.out;
-
-    Result refused = Run("restore");
-    EXPECT_EQ(refused.exit, 1);
-    EXPECT_NE(refused.err.find("tovalo-reg restore --force 1"), std::string::npos) << refused.err;
-    ASSERT_EQ(Run("restore --force").exit, 0);
+    Expect({"restore"}, 1, "tovalo-reg restore --force 1");
+    Expect({"restore", "--force"}, 0);
     EXPECT_EQ(Snapshot(kRoot), before);
-    list = Run("backups");
+    list = Run({"backups"});
     EXPECT_EQ(Lines(list.out), 2u) << list.out;
     EXPECT_LT(list.out.find("before a restore"), list.out.find("before a delete")) << list.out;
-    ASSERT_EQ(Run("restore 1 --force").exit, 0);
+    Expect({"restore", "1", "--force"}, 0);
     EXPECT_TRUE(Snapshot(kRoot).empty()) << "the restore was undone";
 }
 
@@ -127,7 +101,8 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
          {groups + " GROUPCOUNT: stored 3, counted 2"}},
         {"program count absent",
          [] {
-             RegDeleteValueW(platform::RegistryKey(Below(u"EXEs"), false).Get(), u"EXEICONCOUNT");
+             RegDeleteValueW(platform::RegistryKey(kRoot + std::u16string(u"\\EXEs"), false).Get(),
+                             u"EXEICONCOUNT");
          },
          {"NorviLuncher\\EXEs EXEICONCOUNT: stored absent, counted 3"}},
         {"quick-launch count as text",
@@ -154,7 +129,7 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
         RegDeleteKeyW(HKEY_CURRENT_USER, u"Software");
         FillStore();
         c.edit();
-        Result check = Run("check");
+        const ProgramResult check = Run({"check"});
         EXPECT_EQ(check.exit, c.lines.empty() ? 0 : 1) << check.err;
         EXPECT_EQ(Lines(check.out), c.lines.empty() ? 1u : c.lines.size()) << check.out;
         for (const auto& line : c.lines)
@@ -162,26 +137,21 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
         if (c.lines.empty())
             continue;
         EXPECT_NE(check.err.find("check --fix"), std::string::npos) << check.err;
-        Result fix = Run("check --fix");
-        EXPECT_EQ(fix.exit, 0) << fix.err;
-        Result again = Run("check");
-        EXPECT_EQ(again.exit, 0) << again.out;
-        EXPECT_NE(again.out.find("Every counter agrees"), std::string::npos) << again.out;
-        EXPECT_NE(Run("backups").out.find("before check --fix"), std::string::npos);
+        Expect({"check", "--fix"}, 0);
+        Expect({"check"}, 0, "Every counter agrees");
+        Expect({"backups"}, 0, "before check --fix");
     }
 
     RegDeleteKeyW(HKEY_CURRENT_USER, u"Software");
-    Result empty = Run("check --fix");
-    EXPECT_EQ(empty.exit, 0);
-    EXPECT_NE(empty.out.find("no launcher store"), std::string::npos) << empty.out;
+    Expect({"check", "--fix"}, 0, "no launcher store");
     EXPECT_TRUE(Snapshot(u"Software").empty()) << "check creates no key";
 }
 
 TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
     FillStore();
-    const auto before = Snapshot(kRoot);
+    const Tree before = Snapshot(kRoot);
     const fs::path sparse = Io("in.reg");
-    { std::ofstream(sparse).put('W'); }
+    std::ofstream(sparse).put('W');
     fs::resize_file(sparse, 600u << 20);
     const fs::path lines = Device() / "lines.reg";
     {
@@ -196,52 +166,30 @@ TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
         std::string says;
     };
     const std::vector<Case> cases = {
-        {"/dev/zero", "ulimit -v 400000; ", "/dev/zero is larger than 64 MiB"},
-        {sparse.string(), "ulimit -v 400000; ", "is larger than 64 MiB"},
-        {lines.string(), "ulimit -v 250000; ", "out of memory; nothing was changed"},
+        {"/dev/zero", "ulimit -v 400000", "/dev/zero is larger than 64 MiB"},
+        {sparse.string(), "ulimit -v 400000", "is larger than 64 MiB"},
+        {lines.string(), "ulimit -v 250000", "out of memory; nothing was changed"},
         {Device().string(), "", "is a folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        Result result = Run("import '" + c.file + "'", c.limit);
-        EXPECT_EQ(result.exit, 1);
-        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        Expect({"import", c.file}, 1, c.says, c.limit);
         EXPECT_EQ(Snapshot(kRoot), before);
         EXPECT_TRUE(Snapshot(u"Software\\Many").empty());
     }
-
     // Exactly the limit is still read.
-    {
-        std::ofstream out(sparse, std::ios::trunc);
-        out << "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\Edge]\n;";
-    }
+    WriteFile(sparse, "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\Edge]\n;");
     fs::resize_file(sparse, 64u << 20);
-    Result edge = Run("import '" + sparse.string() + "'");
-    EXPECT_EQ(edge.exit, 0) << edge.err;
+    Expect({"import", sparse.string()}, 0);
     EXPECT_EQ(Snapshot(u"Software\\Edge").size(), 1u);
 }
 
-TEST_F(RegToolCommandsTest, NamesWithLineBreaksExportAsTextThatImportsAgain) {
-    Set(u"Software\\Breaks", u"one\ntwo", REG_DWORD, Dword(1));
-    Set(u"Software\\Breaks", u"CR\r\nLF \\n \"q\"", REG_SZ, Utf16(u"x"));
-    const auto before = Snapshot(u"Software\\Breaks");
-    Result exported = Run("export 'HKCU\\Software\\Breaks'");
-    ASSERT_EQ(exported.exit, 0) << exported.err;
-    EXPECT_NE(exported.out.find("\"one\\ntwo\"=dword:00000001\n"), std::string::npos)
-        << exported.out;
-    WriteFile(Io("in.reg"), exported.out);
-    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Breaks"), ERROR_SUCCESS);
-    Result imported = Run("import '" + Io("in.reg").string() + "'");
-    ASSERT_EQ(imported.exit, 0) << imported.err;
-    EXPECT_EQ(Snapshot(u"Software\\Breaks"), before);
-
-    // A key name has no escapes: it is refused, naming the key.
+// A key name has no escapes: one with a line break is refused, naming the key.
+TEST_F(RegToolCommandsTest, AKeyNameWithALineBreakIsNotExported) {
     Set(u"Software\\Breaks\\bad\nkey", u"V", REG_DWORD, Dword(1));
-    Result refused = Run("export 'HKCU\\Software\\Breaks'");
-    EXPECT_EQ(refused.exit, 1);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find("Breaks\\bad?key has a line break"), std::string::npos)
-        << refused.err;
+    EXPECT_EQ(
+        Expect({"export", "HKCU\\Software\\Breaks"}, 1, "Breaks\\bad?key has a line break").out,
+        "");
 }
 
 } // namespace

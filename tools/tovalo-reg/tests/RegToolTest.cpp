@@ -5,15 +5,12 @@ namespace {
 using namespace regtooltest;
 
 TEST_F(RegToolTest, ExportWritesTheRegeditLayout) {
-    Set(u"Software\\NorviSoft\\NorviLuncher", u"SetKey", REG_DWORD, {10, 0, 0, 0});
-    Set(u"Software\\NorviSoft\\NorviLuncher\\Skin", u"SkinCheck", REG_DWORD, {1, 0, 0, 0});
-    Set(u"Software\\NorviSoft\\NorviLuncher\\Groups\\Groups0", u"GroupName", REG_SZ,
-        Utf16(u"etc."));
-    Set(u"Software\\NorviSoft\\NorviLuncher\\Groups\\Groups0", u"PK", REG_DWORD, {0, 0, 0, 0});
-    Set(u"Software\\NorviSoft\\NorviLuncher\\Groups", u"GROUPCOUNT", REG_DWORD, {1, 0, 0, 0});
-    Result result = Run("export 'HKCU\\Software\\NorviSoft\\NorviLuncher'");
-    ASSERT_EQ(result.exit, 0) << result.err;
-    EXPECT_EQ(result.out,
+    SetIn(u"", u"SetKey", REG_DWORD, Dword(10));
+    SetIn(u"Skin", u"SkinCheck", REG_DWORD, Dword(1));
+    SetIn(u"Groups\\Groups0", u"GroupName", REG_SZ, Utf16(u"etc."));
+    SetIn(u"Groups\\Groups0", u"PK", REG_DWORD, Dword(0));
+    SetIn(u"Groups", u"GROUPCOUNT", REG_DWORD, Dword(1));
+    EXPECT_EQ(Expect({"export", kLauncher}, 0).out,
               "Windows Registry Editor Version 5.00\n"
               "\n"
               "[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher]\n"
@@ -30,145 +27,138 @@ TEST_F(RegToolTest, ExportWritesTheRegeditLayout) {
               "\"SkinCheck\"=dword:00000001\n"
               "\n");
 
-    Result utf16 =
-        Run("export --utf16 'HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Skin'");
-    ASSERT_EQ(utf16.exit, 0) << utf16.err;
-    std::u16string expected = u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-                              u"[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Skin]\r\n"
-                              u"\"SkinCheck\"=dword:00000001\r\n\r\n";
-    std::vector<BYTE> bytes = Utf16(expected, false);
+    const ProgramResult utf16 =
+        Expect({"export", "--utf16", "HKEY_CURRENT_USER\\" + kLauncher.substr(5) + "\\Skin"}, 0);
+    const std::vector<BYTE> bytes =
+        Utf16(u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Skin]\r\n"
+              u"\"SkinCheck\"=dword:00000001\r\n\r\n",
+              false);
     EXPECT_EQ(utf16.out, std::string(bytes.begin(), bytes.end()));
 
-    Result missing = Run("export 'HKCU\\Software\\Absent'");
-    EXPECT_NE(missing.exit, 0);
-    EXPECT_NE(missing.err.find("does not exist"), std::string::npos) << missing.err;
-    EXPECT_NE(Run("export 'HKEY_LOCAL_MACHINE\\Software'").exit, 0);
+    Expect({"export", "HKCU\\Software\\Absent"}, 1, "does not exist");
+    Expect({"export", "HKEY_LOCAL_MACHINE\\Software"}, 1);
 }
 
 TEST_F(RegToolTest, RoundTripKeepsEveryTypeAndText) {
     FillEveryType();
-    const auto before = Snapshot(u"Software");
-    for (const char* option : {"", "--utf16 "}) {
+    const Tree before = Snapshot(u"Software");
+    for (const char* option : {"", "--utf16"}) {
         SCOPED_TRACE(option);
-        Result exported = Run(std::string("export ") + option + "'HKCU\\Software'");
-        ASSERT_EQ(exported.exit, 0) << exported.err;
-        WriteFile(Io("in.reg"), exported.out);
-        ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software"), ERROR_SUCCESS);
-        ASSERT_TRUE(Snapshot(u"Software").empty());
-
-        Result imported = Run("import '" + Io("in.reg").string() + "'");
-        ASSERT_EQ(imported.exit, 0) << imported.err;
+        const std::string exported = RoundTrip(u"Software", option);
         EXPECT_EQ(Snapshot(u"Software"), before);
-        Result again = Run(std::string("export ") + option + "'HKCU\\Software'");
-        EXPECT_EQ(again.out, exported.out);
+        EXPECT_EQ(RoundTrip(u"Software", option), exported) << "the import changed the export";
     }
-}
-
-TEST_F(RegToolTest, ImportAppliesDeletionsAndRegedit4) {
-    Set(u"Software\\Old\\Deep", u"X", REG_DWORD, {1, 0, 0, 0});
-    Set(u"Software\\NorviSoft\\NorviLuncher", u"Gone", REG_DWORD, {1, 0, 0, 0});
-    Result result = Run("import '" + (kData / "good" / "all-forms-utf16.reg").string() + "'");
-    ASSERT_EQ(result.exit, 0) << result.err;
-    EXPECT_EQ(Snapshot(u"Software\\Old"), (std::map<std::u16string, Stored>{}));
-    auto after = Snapshot(u"Software\\NorviSoft\\NorviLuncher");
-    EXPECT_EQ(after.count(u"Software\\NorviSoft\\NorviLuncher|Gone"), 0u);
-    EXPECT_EQ(after[u"Software\\NorviSoft\\NorviLuncher|SetKey"],
-              (Stored{REG_DWORD, {10, 0, 0, 0}}));
-
-    result = Run("import '" + (kData / "good" / "regedit4.reg").string() + "'");
-    ASSERT_EQ(result.exit, 0) << result.err;
-    EXPECT_EQ(Snapshot(u"Software\\Old")[u"Software\\Old|Name"], (Stored{REG_SZ, Utf16(u"café")}));
-}
-
-TEST_F(RegToolTest, AFaultyImportChangesNothing) {
-    FillEveryType();
-    Set(u"Software\\Imported", u"A", REG_DWORD, {7, 0, 0, 0});
-    const auto before = Snapshot(u"Software");
-    for (auto& entry : fs::directory_iterator(kData / "malformed")) {
-        SCOPED_TRACE(entry.path().filename().string());
-        Result result = Run("import '" + entry.path().string() + "'");
-        EXPECT_NE(result.exit, 0);
-        EXPECT_NE(result.err.find(entry.path().string() + ":"), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("nothing was imported"), std::string::npos) << result.err;
-        EXPECT_EQ(Snapshot(u"Software"), before);
-    }
-    // The long path passes the reading and fails while applying, after a value was set.
-    Result late = Run("import '" + (kData / "malformed" / "path-too-long.reg").string() + "'");
-    EXPECT_NE(late.err.find("path-too-long.reg:6:"), std::string::npos) << late.err;
-}
-
-TEST_F(RegToolTest, DeepTreeExportsAndImportsBack) {
+    // A tree deeper than any walk by recursion could take.
     std::u16string path = u"Software\\Deep";
     for (int i = 0; i < 400; ++i)
         path += u"\\k";
-    Set(path.c_str(), u"Leaf", REG_DWORD, {1, 0, 0, 0});
-    Result exported = Run("export 'HKCU\\Software\\Deep'");
-    ASSERT_EQ(exported.exit, 0) << exported.err;
-    WriteFile(Io("in.reg"), exported.out);
-    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Deep"), ERROR_SUCCESS);
-    Result imported = Run("import '" + Io("in.reg").string() + "'");
-    ASSERT_EQ(imported.exit, 0) << imported.err;
-    HKEY leaf;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), &leaf), ERROR_SUCCESS);
-    DWORD value = 0;
-    DWORD size = 4;
-    EXPECT_EQ(RegQueryValueExW(leaf, u"Leaf", nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(value, 1u);
-    RegCloseKey(leaf);
+    Set(path, u"Leaf", REG_DWORD, Dword(1));
+    RoundTrip(u"Software\\Deep");
+    EXPECT_EQ(Snapshot(path)[path + u"|Leaf"], (Stored{REG_DWORD, Dword(1)}));
+}
+
+TEST_F(RegToolTest, ImportAppliesDeletions) {
+    Set(u"Software\\Old\\Deep", u"X", REG_DWORD, Dword(1));
+    SetIn(u"", u"Gone", REG_DWORD, Dword(1));
+    Expect({"import", (kData / "good" / "all-forms-utf16.reg").string()}, 0);
+    EXPECT_EQ(Snapshot(u"Software\\Old"), Tree{});
+    Tree after = Snapshot(kRoot);
+    EXPECT_EQ(after.count(kRoot + std::u16string(u"|Gone")), 0u);
+    EXPECT_EQ(after[kRoot + std::u16string(u"|SetKey")], (Stored{REG_DWORD, Dword(10)}));
+}
+
+// Each malformed file with the line its error is reported on (0: the file's encoding).
+TEST_F(RegToolTest, AFaultyImportChangesNothingAndNamesTheLine) {
+    const std::map<std::string, int> lines = {
+        {"bad-header.reg", 1},
+        {"dword-too-long.reg", 5},
+        {"dword-not-hex.reg", 4},
+        {"outside-hkcu.reg", 6},
+        {"missing-bracket.reg", 3},
+        {"value-before-key.reg", 3},
+        {"unterminated-string.reg", 4},
+        {"bad-escape.reg", 4},
+        {"bad-hex-byte.reg", 4},
+        {"hex-type-too-long.reg", 4},
+        {"junk-after-string.reg", 4},
+        {"value-under-deleted-key.reg", 4},
+        {"delete-root.reg", 3},
+        {"empty-key-name.reg", 3},
+        {"name-too-long.reg", 4},
+        {"stray-line.reg", 4},
+        {"no-equals.reg", 4},
+        {"unknown-data.reg", 4},
+        {"odd-utf16.reg", 0},
+        {"unpaired-surrogate-utf16.reg", 4},
+        {"utf16-big-endian.reg", 0},
+        {"not-utf8.reg", 0},
+        // It passes the reading and fails while applying, after a value was set.
+        {"path-too-long.reg", 6},
+    };
+    FillEveryType();
+    Set(u"Software\\Imported", u"A", REG_DWORD, Dword(7));
+    const Tree before = Snapshot(u"Software");
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(kData / "malformed")) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        ++files;
+        ASSERT_EQ(lines.count(name), 1u) << "a sample without its line";
+        const std::string at = entry.path().string() + ":" + std::to_string(lines.at(name)) + ":";
+        EXPECT_NE(Expect({"import", entry.path().string()}, 1, at).err.find("nothing was imported"),
+                  std::string::npos);
+        EXPECT_EQ(Snapshot(u"Software"), before);
+    }
+    EXPECT_EQ(files, lines.size());
+    // Why, for two of them.
+    Expect({"import", (kData / "malformed" / "outside-hkcu.reg").string()}, 1,
+           "outside HKEY_CURRENT_USER");
+    Expect({"import", (kData / "malformed" / "dword-too-long.reg").string()}, 1,
+           "more than 8 hex digits");
 }
 
 TEST_F(RegToolTest, QueryAndDelete) {
     FillEveryType();
-    Result value = Run("query 'HKCU\\Software\\NorviSoft\\NorviLuncher' SetKey");
-    ASSERT_EQ(value.exit, 0) << value.err;
-    EXPECT_EQ(value.out, "\"SetKey\"=dword:0000000a\n");
-    Result unnamed = Run("query 'HKCU\\Software\\NorviSoft\\NorviLuncher' @");
-    EXPECT_EQ(unnamed.out, "@=\"unnamed\"\n");
-    Result key = Run("query 'HKCU\\Software\\NorviSoft\\NorviLuncher\\Groups'");
-    ASSERT_EQ(key.exit, 0) << key.err;
-    EXPECT_NE(
-        key.out.find("[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1]"),
-        std::string::npos)
-        << key.out;
-    EXPECT_NE(Run("query 'HKCU\\Software\\NorviSoft\\NorviLuncher' Absent").exit, 0);
+    EXPECT_EQ(Expect({"query", kLauncher, "SetKey"}, 0).out, "\"SetKey\"=dword:0000000a\n");
+    EXPECT_EQ(Expect({"query", kLauncher, "@"}, 0).out, "@=\"unnamed\"\n");
+    // A line break in a value's name goes as an escape.
+    EXPECT_EQ(Expect({"query", kLauncher, "one\ntwo"}, 0).out, "\"one\\ntwo\"=dword:00000001\n");
+    Expect({"query", kLauncher + "\\Groups"}, 0,
+           "[HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups\\Groups1]");
+    Expect({"query", kLauncher, "Absent"}, 1);
 
-    ASSERT_EQ(Run("delete 'HKCU\\Software\\NorviSoft\\NorviLuncher' setkey").exit, 0);
-    EXPECT_EQ(Snapshot(u"Software").count(u"Software\\NorviSoft\\NorviLuncher|SetKey"), 0u);
-    ASSERT_EQ(Run("delete 'HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher'").exit, 0);
+    Expect({"delete", kLauncher, "setkey"}, 0);
+    EXPECT_EQ(Snapshot(kRoot).count(kRoot + std::u16string(u"|SetKey")), 0u);
+    Expect({"delete", "HKEY_CURRENT_USER\\" + kLauncher.substr(5)}, 0);
     EXPECT_EQ(Snapshot(u"Software"),
-              (std::map<std::u16string, Stored>{{u"Software|<key>", {}},
-                                                {u"Software\\NorviSoft|<key>", {}}}));
-    EXPECT_NE(Run("delete 'HKCU\\Software\\NorviSoft\\NorviLuncher'").exit, 0);
-    EXPECT_NE(Run("delete HKCU").exit, 0);
+              (Tree{{u"Software|<key>", {}}, {u"Software\\NorviSoft|<key>", {}}}));
+    Expect({"delete", kLauncher}, 1);
+    Expect({"delete", "HKCU"}, 1);
 }
 
+// Every command refuses a damaged hive, naming it and where its backups are, and leaves it as
+// it was; restore brings the newest copy back.
 TEST_F(RegToolTest, DamagedHiveIsReportedAndRestoreBringsTheCopyBack) {
-    FillEveryType();
-    const auto before = Snapshot(u"Software");
+    SetIn(u"", u"SetKey", REG_DWORD, Dword(10));
     ASSERT_TRUE(platform::BackUpRegistry(platform::BackupReason::Start).ok);
     platform::CloseRegistry();
     const std::string garbage(9000, 'G');
     WriteFile(Device() / "registry.db", garbage);
     WriteFile(Io("in.reg"), "Windows Registry Editor Version 5.00\n\n[HKCU\\X]\n\"A\"=\"b\"\n");
-
-    for (const std::string& command :
-         std::vector<std::string>{"export", "query HKCU\\Software", "delete HKCU\\Software",
-                                  "import '" + Io("in.reg").string() + "'"}) {
-        SCOPED_TRACE(command);
-        Result result = Run(command);
-        EXPECT_NE(result.exit, 0);
-        EXPECT_NE(result.err.find((Device() / "registry.db").string() + " is damaged"),
-                  std::string::npos)
-            << result.err;
+    for (const auto& command :
+         std::vector<std::vector<std::string>>{{"export"},
+                                               {"query", "HKCU\\Software"},
+                                               {"delete", "HKCU\\Software"},
+                                               {"import", Io("in.reg").string()}}) {
+        SCOPED_TRACE(command[0]);
+        const ProgramResult result =
+            Expect(command, 1, (Device() / "registry.db").string() + " is damaged");
         EXPECT_NE(result.err.find((Device() / "backups").string()), std::string::npos);
         EXPECT_EQ(ReadFile(Device() / "registry.db"), garbage);
     }
-
-    Result restored = Run("restore");
-    ASSERT_EQ(restored.exit, 0) << restored.err;
-    EXPECT_NE(restored.out.find("registry.db.damaged-"), std::string::npos) << restored.out;
-    EXPECT_EQ(Snapshot(u"Software"), before);
+    Expect({"restore"}, 0, "registry.db.damaged-");
+    EXPECT_EQ(Snapshot(kRoot)[kRoot + std::u16string(u"|SetKey")], (Stored{REG_DWORD, Dword(10)}));
 }
 
 } // namespace
