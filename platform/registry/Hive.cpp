@@ -41,10 +41,12 @@ std::string Folded(std::u16string_view name) {
     return folded;
 }
 
-// A value row as our writes make it: a type that is a 32-bit number and data stored as a blob.
-// Anything else (text data, whose character count is not its byte count, say) is damage.
+// A value row as our writes make it: a type that is a 32-bit number and data stored as a blob
+// of at most kMaxValueBytes. Anything else (text data, whose character count is not its byte
+// count, say) is damage.
 bool ValueRowFits(const Statement& s, int typeColumn, int dataColumn) {
-    if (s.Type(typeColumn) != SQLITE_INTEGER || s.Type(dataColumn) != SQLITE_BLOB)
+    if (s.Type(typeColumn) != SQLITE_INTEGER || s.Type(dataColumn) != SQLITE_BLOB ||
+        s.Blob(dataColumn).size() > kMaxValueBytes)
         return false;
     const std::int64_t type = s.Int(typeColumn);
     return type >= 0 && type <= 0xFFFFFFFF;
@@ -318,6 +320,8 @@ template <class Write> LONG Hive::WriteInKey(std::int64_t key, Write write) {
 
 LONG Hive::SetValue(std::int64_t key, std::u16string_view name, DWORD type,
                     std::span<const BYTE> data) {
+    if (data.size() > kMaxValueBytes)
+        return ERROR_NOT_ENOUGH_MEMORY;
     const std::string folded = Folded(name);
     // A value written as it already is costs nothing: no lock, no page, no sync.
     bool same = false;

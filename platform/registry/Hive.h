@@ -26,6 +26,11 @@ class Statement;
 // Key id of HKEY_CURRENT_USER; it has no row of its own.
 inline constexpr std::int64_t kRootKey = 0;
 
+// The largest value data the hive stores. Far above anything the launcher writes, and low
+// enough that reading or exporting a value never takes more than a few hundred megabytes; a
+// stored row above it is damage.
+inline constexpr std::size_t kMaxValueBytes = std::size_t{16} << 20;
+
 // One hive file: the SQLite connection and the statements the registry calls need.
 // Names arrive already checked (non-empty where required, at most 255 units, valid UTF-16).
 // Opening or reading never takes the write lock, and a write that changes nothing writes

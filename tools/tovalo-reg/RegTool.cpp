@@ -61,6 +61,8 @@ std::string ErrorText(LONG status) {
         return "access denied";
     case ERROR_KEY_DELETED:
         return "the key was deleted meanwhile";
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return "the value is larger than the registry keeps (16 MiB)";
     case ERROR_TRANSACTIONAL_CONFLICT:
         return "another program changed the same keys or values meanwhile";
     default:

@@ -1,5 +1,7 @@
 #include "RegistryHelpers.h"
 
+#include <sqlite3.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -162,6 +164,36 @@ TEST_F(RegistryDamageTest, TheNewestBackupIsRestoredInPlaceOfADamagedHive) {
             aside.push_back(ReadFile(entry.path()));
     std::sort(aside.begin(), aside.end());
     EXPECT_EQ(aside, (std::vector<std::string>{garbage, other}));
+}
+
+// A value larger than the hive keeps: writing one is refused and keeps what was there, and a
+// row of one put in by hand is damage, so reading or exporting never takes gigabytes.
+TEST_F(RegistryDamageTest, ValuesLargerThanTheHiveKeepsAreRefusedAndARowOfOneIsDamage) {
+    using platform::detail::kMaxValueBytes;
+    const std::vector<BYTE> data(kMaxValueBytes + 1, 0x5A);
+    {
+        Key key(u"Software\Big");
+        const auto size = static_cast<DWORD>(kMaxValueBytes);
+        ASSERT_EQ(RegSetValueExW(key.Get(), u"V", REG_BINARY, data.data(), size), ERROR_SUCCESS);
+        EXPECT_EQ(RegSetValueExW(key.Get(), u"V", REG_BINARY, data.data(), size + 1),
+                  ERROR_NOT_ENOUGH_MEMORY);
+        std::vector<BYTE> read;
+        ASSERT_EQ(key.Read(u"V", read), ERROR_SUCCESS);
+        EXPECT_EQ(read.size(), kMaxValueBytes);
+    }
+    platform::CloseRegistry();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(Hive().c_str(), &db), SQLITE_OK);
+    const std::string grow =
+        "UPDATE vals SET data = zeroblob(" + std::to_string(kMaxValueBytes + 1) + ")";
+    EXPECT_EQ(sqlite3_exec(db, grow.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const std::string before = ReadFile(Hive());
+    std::vector<BYTE> read;
+    EXPECT_EQ(Key(u"Software\Big", false).Read(u"V", read), ERROR_BADDB);
+    ExpectEveryCallRefused();
+    platform::CloseRegistry();
+    EXPECT_TRUE(ReadFile(Hive()) == before);
 }
 
 // Rows no write of ours makes but that are no damage: a name longer than the device allows,
