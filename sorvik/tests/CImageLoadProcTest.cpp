@@ -162,12 +162,6 @@ public:
 };
 
 TEST_F(ImageTest, ColoursPackIntoSixteenBits) {
-    const BYTE bytes[] = {0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00,
-                          0xFF, 0x07, 0x03, 0x07, 0x56, 0x34, 0x12};
-    // Blue, green, red bytes at an offset.
-    const int fromBytes[][2] = {{0, 0x001F}, {3, 0x07E0}, {6, 0xF800}, {9, 0}, {12, 0x11AA}};
-    for (auto [offset, packed] : fromBytes)
-        EXPECT_EQ(CImageLoadProc::SX24RGB16Short(offset, bytes), packed) << offset;
     // A colour value with 6 or 5 bits of green.
     const unsigned fromColours[][3] = {{0x00FFFFFF, 6, 0xFFFF}, {0x00FFFFFF, 5, 0xFBFF},
                                        {0x00FFFFFF, 0, 0xFBFF}, {0x000000FF, 6, 0xF800},
@@ -215,40 +209,33 @@ TEST_F(ImageTest, BlankBitmapsAreMadeAndRawPixelsConvertedAt16And8BitsOnly) {
 
 // Up to 255 colours here; a count byte of 0 giving 256 is read with the hostile files.
 TEST_F(ImageTest, PalettesHoldTheirColoursInFileOrder) {
-    for (auto [file, colours] :
-         {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
-                    Units{0x1234, 0xF800, 0x001F}),
-          {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}}}) {
+    // Nothing from a file written big-endian ("FP").
+    for (auto [file, colours] : {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
+                                           Units{0x1234, 0xF800, 0x001F}),
+                                 {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}},
+                                 {"FP\1\0\0", Units{}}}) {
         _SXPALETTE* palette = m_proc.LoadPalette(Put("p.pal", file).c_str());
-        ASSERT_NE(palette, nullptr);
-        EXPECT_EQ(Units(palette->pColors, palette->pColors + palette->nColors), colours);
+        EXPECT_EQ(palette ? Units(palette->pColors, palette->pColors + palette->nColors) : Units{},
+                  colours);
         FreePalette(palette);
     }
     EXPECT_EQ(m_proc.LoadPalette(nullptr), nullptr);
-    EXPECT_EQ(m_proc.LoadPalette(Put("fp.pal", "FP\1\0\0").c_str()), nullptr)
-        << "read little-endian";
 }
 
 TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) {
     platform::SetFramePacing(false);
-    for (const char* name : {"two.bmp", "small.jpg", "four-colours.gif"}) {
-        const std::string file = name[0] == 't'
-                                     ? MakeBmp(2, 2, 24, 16, k2x2)
-                                     : testsupport::ReadFile(fs::path(SORVIK_PICTURES_DIR) / name);
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CImageLoadProc::LoadJPEG(Put(name, file).c_str(), &dc);
-        ASSERT_NE(bitmap, nullptr) << name;
-        BITMAP bm;
-        ASSERT_TRUE(GetObjectW(bitmap, sizeof bm, &bm));
-        EXPECT_EQ(bm.bmBitsPixel, 24);
-        EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
-        if (name[0] == 't')
-            EXPECT_EQ(std::tuple(dc.GetPixel(0, 0), dc.GetPixel(1, 0), dc.GetPixel(0, 1)),
-                      std::tuple(RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)));
-        dc.DeleteDC();
-        EXPECT_TRUE(DeleteObject(bitmap));
-    }
+    // Decoding itself is the platform decoder's; here a bitmap file goes through it.
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    HBITMAP bitmap =
+        CImageLoadProc::LoadJPEG(Put("two.bmp", MakeBmp(2, 2, 24, 16, k2x2)).c_str(), &dc);
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP bm;
+    ASSERT_TRUE(GetObjectW(bitmap, sizeof bm, &bm));
+    EXPECT_EQ(bm.bmBitsPixel, 24);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
+    EXPECT_EQ(std::tuple(dc.GetPixel(0, 0), dc.GetPixel(1, 0), dc.GetPixel(0, 1)),
+              std::tuple(RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)));
     CWnd wnd;
     ASSERT_TRUE(wnd.Create(nullptr, u"w", WS_VISIBLE, RECT{0, 0, 4, 4}, nullptr, 1));
     m_bmp.bUserFlag = 7;
@@ -257,8 +244,6 @@ TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) 
     EXPECT_EQ(std::tuple(m_bmp.bLoaded, m_bmp.bUserFlag, m_bmp.dwWidth), std::tuple(1, 0, 2));
     EXPECT_EQ(platform::WindowCopyCount(wnd), 1) << "shown on the window on the way";
     // Files it cannot read are told and leave nothing.
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
     const int live = platform::LiveGdiObjectCount();
     EXPECT_EQ(CImageLoadProc::LoadJPEG(u"\\Windows\\none.jpg", &dc), nullptr);
     EXPECT_EQ(CImageLoadProc::LoadJPEG(Put("bad.jpg", std::string(5000, 'B')).c_str(), &dc),
@@ -273,19 +258,8 @@ TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) 
     EXPECT_EQ(platform::LiveGdiObjectCount(), live);
     EXPECT_EQ(m_messages, (std::vector<std::u16string>{u"DII Failed!", u"DII Failed!", u"No File!",
                                                        u"DII Failed!"}));
-    // The read callback: nothing from the invalid handle, then the file in pieces.
-    char buffer[16];
-    EXPECT_EQ(
-        CImageLoadProc::GetImageData(buffer, 16, reinterpret_cast<LPARAM>(INVALID_HANDLE_VALUE)),
-        0u);
-    HANDLE file = CreateFileW(Put("ten", "0123456789").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    for (auto [wanted, got] : {std::pair(4u, 4u), {16u, 6u}, {16u, 0u}})
-        EXPECT_EQ(CImageLoadProc::GetImageData(buffer, wanted, reinterpret_cast<LPARAM>(file)),
-                  got);
-    EXPECT_EQ(std::string(buffer, 6), "456789");
-    CloseHandle(file);
     dc.DeleteDC();
+    EXPECT_TRUE(DeleteObject(bitmap));
     wnd.DestroyWindow();
 }
 
