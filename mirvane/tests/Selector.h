@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LabelFit.h"
 #include "WindowTest.h"
 
 #include <mirvane/CGroupListWnd.h>
@@ -124,10 +125,9 @@ protected:
                 break;
             CString name = text(labels[i]);
             CRect rc = place(labels[i]);
-            // A name too wide for the wheel loses as many characters as its excess holds.
-            const int width = dc.GetTextExtent(name).cx, n = name.GetLength();
-            if (width > 83)
-                name = name.Left(n - (width - 83) / (width / n));
+            // A name too wide for the wheel is cut as the label fitting, tested on its own, says.
+            name =
+                name.Left(mirvane::FittedLength(dc.GetTextExtent(name).cx, name.GetLength(), 83));
             dc.DrawText(name, &rc, DT_RIGHT);
         }
     }
