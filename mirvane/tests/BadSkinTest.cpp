@@ -6,11 +6,10 @@ namespace {
 using namespace mirvanetest;
 
 TEST_F(SelectorTest, ArrowsThatCannotBeLoadedLeaveTheSkinAndStillTurn) {
+    m_bArrows = false;
     AddGroups(5);
     ASSERT_TRUE(Open());
-    EXPECT_EQ(At(*m_wnd, 110, 11), SkinColor(110, 24)) << "where the arrows' triangles would be";
-    EXPECT_EQ(At(*m_wnd, 110, 98), SkinColor(110, 111));
-    EXPECT_EQ(Compare(Rim(5, 5, 0)), "");
+    EXPECT_EQ(Compare(Rim(5, 5, 0)), "") << "the skin where the arrows would be";
     Tap(110, 100);
     Tap(110, 5);
     EXPECT_EQ(m_parent.m_notices, (std::vector<Notice>{{0x1105, 11, 3}, {0x1106, 10, 1}}));

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "LabelFit.h"
 #include "WindowTest.h"
 
 #include <mirvane/CGroupListWnd.h>
-
-#include <platform/Device.h>
 
 #include <algorithm>
 #include <cmath>
@@ -94,18 +93,12 @@ protected:
         dc.SetBkMode(TRANSPARENT);
         if (bSkin) {
             dc.BitBlt(0, 0, 118, 110, &m_skin.dc, 0, 13, SRCCOPY);
-            for (int arrow : {0, 1}) {
-                const std::u16string file = platform::ModuleDirectory() + u"\\Skin\\Arrow" +
-                                            (arrow ? u"Down" : u"Up") + u".BMP";
-                CBitmap bitmap;
-                if (!bitmap.Attach(reinterpret_cast<HGDIOBJ>(SHLoadDIBitmap(file.c_str()))))
-                    continue;
-                Surface picture(15, 15);
-                picture.dc.SelectObject(&bitmap);
-                for (int y = 0; y < 15; ++y)
-                    for (int x = 0; x < 15; ++x)
-                        if (COLORREF c = picture.dc.GetPixel(x, y); c != RGB(255, 0, 0))
-                            dc.SetPixel(103 + x, arrow * 95 + y, c);
+            // The arrow files: a triangle, blue pointing up and green pointing down, in rows
+            // 3 to 11 of 15, on the key colour.
+            for (int y = 3; m_bArrows && y < 12; ++y) {
+                const int half = std::min(y - 3, 7);
+                dc.FillSolidRect(110 - half, y, 2 * half + 1, 1, RGB(20, 40, 160));
+                dc.FillSolidRect(110 - half, 109 - y, 2 * half + 1, 1, RGB(20, 140, 40));
             }
         } else {
             dc.FillSolidRect(0, 0, 118, 110, RGB(255, 255, 255));
@@ -132,10 +125,9 @@ protected:
                 break;
             CString name = text(labels[i]);
             CRect rc = place(labels[i]);
-            // A name too wide for the wheel loses as many characters as its excess holds.
-            const int width = dc.GetTextExtent(name).cx, n = name.GetLength();
-            if (width > 83)
-                name = name.Left(n - (width - 83) / (width / n));
+            // A name too wide for the wheel is cut as the label fitting, tested on its own, says.
+            name =
+                name.Left(mirvane::FittedLength(dc.GetTextExtent(name).cx, name.GetLength(), 83));
             dc.DrawText(name, &rc, DT_RIGHT);
         }
     }
@@ -147,6 +139,7 @@ protected:
 
     std::optional<TestSelector> m_wnd;
     CGetGroupIconInfo m_groups;
+    bool m_bArrows = true; // whether the skin folder has its arrow files
 };
 
 } // namespace mirvanetest

@@ -2,7 +2,6 @@
 
 #include <platform/CWnd.h>
 #include <platform/Device.h>
-#include <platform/Files.h>
 #include <platform/MessageBox.h>
 
 #include <testsupport/DeviceFolder.h>
@@ -86,12 +85,13 @@ TEST_F(ImageTest, BitmapFilesLoadTopDownWithoutPaddingAndAFailedOpenKeepsTheReco
     } table[] = {
         {"24 bits", MakeBmp(2, 2, 24, 16, k2x2), 16, 2, k2x2Pixels},
         {"24 bits, no image size", MakeBmp(2, 2, 24, 0, k2x2), 16, 2, k2x2Pixels},
-        {"24 bits at offset 1078", MakeBmp(2, 2, 24, 16, k2x2, 1078), 16, 2, k2x2Pixels},
         {"short file", shortFile, 16, 2, {0xF800, 0, 0x001F, 0x001F}},
-        {"8 bits", MakeBmp(3, 2, 8, 8, rows8, 54 + 1024), 8, 3, {1, 2, 3, 4, 5, 6}},
-        {"8 bits, no image size", MakeBmp(3, 2, 8, 0, rows8, 1078), 8, 3, {1, 2, 3, 4, 5, 6}},
+        {"8 bits at 1078, no image size",
+         MakeBmp(3, 2, 8, 0, rows8, 1078),
+         8,
+         3,
+         {1, 2, 3, 4, 5, 6}},
         {"16 bits", MakeBmp(1, 2, 16, 8, rows16), 16, 1, {0x1234, 0xABCD}},
-        {"16 bits, no image size", MakeBmp(1, 2, 16, 0, rows16), 16, 1, {0x1234, 0xABCD}},
         {"24 bits, padding over 255", MakeBmp(1, 2, 24, 518, rows259), 16, 1, {0xF800, 0x001F}},
         {"PF 8", MakePF(3, 2, 8, Bytes({1, 2, 3, 4, 5, 6})), 8, 3, {1, 2, 3, 4, 5, 6}},
         {"PF 16", MakePF(1, 2, 16, Bytes({0x34, 0x12, 0xCD, 0xAB})), 16, 1, {0x1234, 0xABCD}},
@@ -125,8 +125,7 @@ TEST_F(ImageTest, HostileFilesAndOtherDepthsAreRefusedWithoutABuffer) {
     std::vector<std::pair<std::u16string, int>> files; // and the depth read, -1 when any
     for (const auto& entry : fs::directory_iterator(folder))
         files.emplace_back(platform::DevicePath(entry.path()).value(), -1);
-    for (auto [file, bits] : {std::pair(MakePF(1, 1, 24, "xxxx"), 24),
-                              {MakePF(1, 1, 0, "x"), 0},
+    for (auto [file, bits] : {std::pair(MakePF(1, 1, 0, "x"), 0),
                               {MakePF(1, 1, 1, "x"), 1},
                               {MakeBmp(2, 2, 32, 16, k2x2), 32},
                               {MakeBmp(2, 2, 4, 16, k2x2), 4},
@@ -144,7 +143,7 @@ TEST_F(ImageTest, HostileFilesAndOtherDepthsAreRefusedWithoutABuffer) {
                   std::tuple(nullptr, 0, 0));
         EXPECT_EQ(m_bmp.wBitCount, bits < 0 ? m_bmp.wBitCount : bits);
     }
-    EXPECT_GE(files.size(), 24u);
+    EXPECT_GE(files.size(), 23u);
     CImageLoadProc::LoadBitmapW(u"\\Windows\\malformed\\bmp-size-beyond-file.bmp", &m_bmp, 0, 0);
     EXPECT_EQ(std::tuple(m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.dwSize),
               std::tuple(1000, 1000, 3000000));
@@ -162,12 +161,6 @@ public:
 };
 
 TEST_F(ImageTest, ColoursPackIntoSixteenBits) {
-    const BYTE bytes[] = {0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00,
-                          0xFF, 0x07, 0x03, 0x07, 0x56, 0x34, 0x12};
-    // Blue, green, red bytes at an offset.
-    const int fromBytes[][2] = {{0, 0x001F}, {3, 0x07E0}, {6, 0xF800}, {9, 0}, {12, 0x11AA}};
-    for (auto [offset, packed] : fromBytes)
-        EXPECT_EQ(CImageLoadProc::SX24RGB16Short(offset, bytes), packed) << offset;
     // A colour value with 6 or 5 bits of green.
     const unsigned fromColours[][3] = {{0x00FFFFFF, 6, 0xFFFF}, {0x00FFFFFF, 5, 0xFBFF},
                                        {0x00FFFFFF, 0, 0xFBFF}, {0x000000FF, 6, 0xF800},
@@ -215,40 +208,33 @@ TEST_F(ImageTest, BlankBitmapsAreMadeAndRawPixelsConvertedAt16And8BitsOnly) {
 
 // Up to 255 colours here; a count byte of 0 giving 256 is read with the hostile files.
 TEST_F(ImageTest, PalettesHoldTheirColoursInFileOrder) {
-    for (auto [file, colours] :
-         {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
-                    Units{0x1234, 0xF800, 0x001F}),
-          {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}}}) {
+    // Nothing from a file written big-endian ("FP").
+    for (auto [file, colours] : {std::pair(Bytes({'P', 'F', 3, 0x34, 0x12, 0x00, 0xF8, 0x1F, 0x00}),
+                                           Units{0x1234, 0xF800, 0x001F}),
+                                 {Bytes({'P', 'F', 4, 0xCD, 0xAB, 0x01}), Units{0xABCD, 1, 0, 0}},
+                                 {"FP\1\0\0", Units{}}}) {
         _SXPALETTE* palette = m_proc.LoadPalette(Put("p.pal", file).c_str());
-        ASSERT_NE(palette, nullptr);
-        EXPECT_EQ(Units(palette->pColors, palette->pColors + palette->nColors), colours);
+        EXPECT_EQ(palette ? Units(palette->pColors, palette->pColors + palette->nColors) : Units{},
+                  colours);
         FreePalette(palette);
     }
     EXPECT_EQ(m_proc.LoadPalette(nullptr), nullptr);
-    EXPECT_EQ(m_proc.LoadPalette(Put("fp.pal", "FP\1\0\0").c_str()), nullptr)
-        << "read little-endian";
 }
 
 TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) {
     platform::SetFramePacing(false);
-    for (const char* name : {"two.bmp", "small.jpg", "four-colours.gif"}) {
-        const std::string file = name[0] == 't'
-                                     ? MakeBmp(2, 2, 24, 16, k2x2)
-                                     : testsupport::ReadFile(fs::path(SORVIK_PICTURES_DIR) / name);
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CImageLoadProc::LoadJPEG(Put(name, file).c_str(), &dc);
-        ASSERT_NE(bitmap, nullptr) << name;
-        BITMAP bm;
-        ASSERT_TRUE(GetObjectW(bitmap, sizeof bm, &bm));
-        EXPECT_EQ(bm.bmBitsPixel, 24);
-        EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
-        if (name[0] == 't')
-            EXPECT_EQ(std::tuple(dc.GetPixel(0, 0), dc.GetPixel(1, 0), dc.GetPixel(0, 1)),
-                      std::tuple(RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)));
-        dc.DeleteDC();
-        EXPECT_TRUE(DeleteObject(bitmap));
-    }
+    // Decoding itself is the platform decoder's; here a bitmap file goes through it.
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    HBITMAP bitmap =
+        CImageLoadProc::LoadJPEG(Put("two.bmp", MakeBmp(2, 2, 24, 16, k2x2)).c_str(), &dc);
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP bm;
+    ASSERT_TRUE(GetObjectW(bitmap, sizeof bm, &bm));
+    EXPECT_EQ(bm.bmBitsPixel, 24);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
+    EXPECT_EQ(std::tuple(dc.GetPixel(0, 0), dc.GetPixel(1, 0), dc.GetPixel(0, 1)),
+              std::tuple(RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)));
     CWnd wnd;
     ASSERT_TRUE(wnd.Create(nullptr, u"w", WS_VISIBLE, RECT{0, 0, 4, 4}, nullptr, 1));
     m_bmp.bUserFlag = 7;
@@ -257,8 +243,6 @@ TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) 
     EXPECT_EQ(std::tuple(m_bmp.bLoaded, m_bmp.bUserFlag, m_bmp.dwWidth), std::tuple(1, 0, 2));
     EXPECT_EQ(platform::WindowCopyCount(wnd), 1) << "shown on the window on the way";
     // Files it cannot read are told and leave nothing.
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
     const int live = platform::LiveGdiObjectCount();
     EXPECT_EQ(CImageLoadProc::LoadJPEG(u"\\Windows\\none.jpg", &dc), nullptr);
     EXPECT_EQ(CImageLoadProc::LoadJPEG(Put("bad.jpg", std::string(5000, 'B')).c_str(), &dc),
@@ -273,19 +257,8 @@ TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) 
     EXPECT_EQ(platform::LiveGdiObjectCount(), live);
     EXPECT_EQ(m_messages, (std::vector<std::u16string>{u"DII Failed!", u"DII Failed!", u"No File!",
                                                        u"DII Failed!"}));
-    // The read callback: nothing from the invalid handle, then the file in pieces.
-    char buffer[16];
-    EXPECT_EQ(
-        CImageLoadProc::GetImageData(buffer, 16, reinterpret_cast<LPARAM>(INVALID_HANDLE_VALUE)),
-        0u);
-    HANDLE file = CreateFileW(Put("ten", "0123456789").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    for (auto [wanted, got] : {std::pair(4u, 4u), {16u, 6u}, {16u, 0u}})
-        EXPECT_EQ(CImageLoadProc::GetImageData(buffer, wanted, reinterpret_cast<LPARAM>(file)),
-                  got);
-    EXPECT_EQ(std::string(buffer, 6), "456789");
-    CloseHandle(file);
     dc.DeleteDC();
+    EXPECT_TRUE(DeleteObject(bitmap));
     wnd.DestroyWindow();
 }
 

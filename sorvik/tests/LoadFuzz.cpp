@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 namespace {
@@ -16,19 +15,11 @@ namespace {
 std::filesystem::path g_folder;
 const char16_t* const kDevicePath = u"\\Windows\\input.img";
 
-bool RecordIsConsistent(const _SXBMP& bmp) {
-    if (!bmp.bLoaded)
-        return bmp.pData == nullptr;
-    const std::uint64_t expected = std::uint64_t{bmp.dwWidth} * bmp.dwHeight * (bmp.wBitCount / 8);
-    return bmp.pData && (bmp.wBitCount == 8 || bmp.wBitCount == 16) && bmp.dwSize == expected;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::random_device random;
-    g_folder = std::filesystem::temp_directory_path() /
-               ("sorvik-fuzz-" + std::to_string(random()) + std::to_string(random()));
+    std::string folder = (std::filesystem::temp_directory_path() / "sorvik-fuzz-XXXXXX").string();
+    g_folder = mkdtemp(folder.data());
     std::filesystem::create_directories(g_folder / "Windows");
     std::atexit([] {
         std::error_code ec;
@@ -43,7 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     _SXBMP bmp{};
     const DWORD result = CImageLoadProc::LoadBitmapW(kDevicePath, &bmp, 1, 2);
-    if ((result == SX_SUCCESS) != (bmp.bLoaded == 1) || !RecordIsConsistent(bmp))
+    // A loaded record holds exactly its 8- or 16-bit pixels; any other holds no buffer.
+    const std::uint64_t pixels = std::uint64_t{bmp.dwWidth} * bmp.dwHeight * (bmp.wBitCount / 8);
+    const bool consistent =
+        bmp.bLoaded
+            ? bmp.pData && (bmp.wBitCount == 8 || bmp.wBitCount == 16) && bmp.dwSize == pixels
+            : bmp.pData == nullptr;
+    if ((result == SX_SUCCESS) != (bmp.bLoaded == 1) || !consistent)
         std::abort();
     // Touch every byte the record claims, so that a short buffer shows up at once.
     volatile BYTE sum = 0;
