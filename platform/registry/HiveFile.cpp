@@ -158,8 +158,13 @@ void HiveFile::RememberSound(const fs::path& file) {
     const std::string now = Fingerprint(file);
     if (now.empty())
         return;
-    // Only a cache: a lost or torn mark costs one full check, so it is not synced.
+    // Only a cache: a lost or torn mark costs one full check, so it is not synced. A mark
+    // that already says so is left alone, so a start that changes nothing writes no file.
     const fs::path mark = MarkFor(file);
+    std::ifstream in(mark);
+    if (std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) == now)
+        return;
+    in.close();
     const fs::path temp = mark.string() + "-" + std::to_string(::getpid());
     std::error_code ec;
     fs::remove(temp, ec);

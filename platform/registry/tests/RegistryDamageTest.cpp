@@ -112,6 +112,15 @@ TEST_F(RegistryDamageTest, APageDamagedBehindTheHivesBackIsFoundWithItsTimeSetBa
     platform::CloseRegistry();
     ASSERT_EQ(platform::RegistryProblem(), ""); // found sound, and remembered so
     platform::CloseRegistry();
+    // Found again as remembered: the mark is not written again.
+    const fs::path mark = Hive().string() + ".sound";
+    struct stat marked {};
+    ASSERT_EQ(::stat(mark.c_str(), &marked), 0);
+    ASSERT_EQ(platform::RegistryProblem(), "");
+    platform::CloseRegistry();
+    struct stat again {};
+    ASSERT_EQ(::stat(mark.c_str(), &again), 0);
+    EXPECT_EQ(again.st_ino, marked.st_ino);
     struct stat before {};
     ASSERT_EQ(::stat(Hive().c_str(), &before), 0);
     std::string bytes = ReadFile(Hive());
