@@ -16,7 +16,7 @@ using namespace tovalo::test;
 constexpr const WCHAR* kRoot = u"Software\\NorviSoft\\NorviLuncher";
 
 TEST_F(LauncherTest, AFirstStartFillsTheStoreFromTheStartMenuAndShowsTheMainScreen) {
-    StartMenu({"Calendar.lnk", "Notes.lnk", "Games/Solitaire.lnk"});
+    testsupport::MakeStartMenu(Device(), {"Calendar.lnk", "Notes.lnk", "Games/Solitaire.lnk"});
     Start();
     Texts names = ProgramNames();
     std::sort(names.begin(), names.end());
@@ -182,7 +182,7 @@ TEST_F(LauncherTest, TheWheelAndTheColumnStayOnOneGroup) {
 TEST_F(LauncherTest, ExitReleasesEverythingItMade) {
     const int gdi = platform::LiveGdiObjectCount();
     const int icons = platform::LiveIconCount();
-    StartMenu({"A.lnk", "B.lnk"});
+    testsupport::MakeStartMenu(Device(), {"A.lnk", "B.lnk"});
     Start();
     Exit();
     EXPECT_EQ(platform::LiveGdiObjectCount(), gdi);

@@ -3,6 +3,7 @@
 // area. (Its ending on a signal is checked in the end-to-end run.)
 #include <testsupport/DeviceFolder.h>
 #include <testsupport/Program.h>
+#include <testsupport/StartMenu.h>
 #include <testsupport/StoreDump.h>
 #include <testsupport/XServer.h>
 
@@ -29,17 +30,7 @@ class Program : public testsupport::DeviceFolderTest {
 protected:
     void SetUp() override {
         DeviceFolderTest::SetUp();
-        Menu(Device(), 0);
-    }
-    // A start menu of the given number of shortcuts: the first start reads nothing of the
-    // host's applications.
-    static void Menu(const fs::path& device, int programs) {
-        fs::create_directories(device / "Windows" / "Start Menu" / "Programs");
-        fs::create_directories(device / "Windows" / "Favorites");
-        for (int i = 0; i < programs; ++i)
-            testsupport::WriteFile(device / "Windows" / "Start Menu" / "Programs" /
-                                       ("Program " + std::to_string(i) + ".lnk"),
-                                   "22#\\Windows\\program" + std::to_string(i) + ".exe");
+        testsupport::MakeStartMenu(Device()); // the first start reads none of the host's
     }
     // The program's environment: the test's own, with the device folder and the display given
     // and none of the session's display, runtime folder, desktop and message bus.
@@ -87,8 +78,11 @@ TEST_F(Program, WithoutADisplayItSaysWhatItDoesAndEnds) {
 
 TEST_F(Program, AFirstStartKilledAtAnyMomentLeavesNoStoreOrTheWholeOne) {
     // More shortcuts than slots, so that the fill also meets a full store.
+    std::vector<std::string> shortcuts;
+    for (int i = 0; i < 80; ++i)
+        shortcuts.push_back("Program " + std::to_string(i) + ".lnk");
     const fs::path reference = Device() / "reference";
-    Menu(reference, 80);
+    testsupport::MakeStartMenu(reference, shortcuts);
     const auto began = std::chrono::steady_clock::now();
     // Without a display nor a runtime folder, the first screen is saved and the program ends.
     ASSERT_EQ(Run({}, reference / "screen.png", reference).exit, 0);
@@ -110,7 +104,7 @@ TEST_F(Program, AFirstStartKilledAtAnyMomentLeavesNoStoreOrTheWholeOne) {
         const auto share = duration / kTries;
         const auto delay = share * i + share * std::uniform_real_distribution<>(0, 1)(random);
         const fs::path device = Device() / std::to_string(i);
-        Menu(device, 80);
+        testsupport::MakeStartMenu(device, shortcuts);
         Run({}, device / "screen.png", device, std::to_string(delay.count()));
         const storedump::Tree store = storeOf(device);
         if (store.empty())
