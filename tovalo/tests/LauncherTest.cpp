@@ -104,7 +104,7 @@ TEST_F(LauncherTest, StoredKeyNumbersFrom1To15BindTheirCodes) {
     const struct {
         int set, hide; // 0: none stored
         UINT setCode, hideCode;
-    } rows[] = {{0, 0, 0xC2, 0xC3}, {16, 0, 0, 0xC3}, {15, 13, 0xCF, 0xCD}};
+    } rows[] = {{16, 0, 0, 0xC3}, {15, 13, 0xCF, 0xCD}};
     CPXRegData().InitRegistry();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.set);
