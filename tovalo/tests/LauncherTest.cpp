@@ -13,8 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tovalo::test;
 
-constexpr const WCHAR* kRoot = u"Software\\NorviSoft\\NorviLuncher";
-
 TEST_F(LauncherTest, AFirstStartFillsTheStoreFromTheStartMenuAndShowsTheMainScreen) {
     testsupport::MakeStartMenu(Device(), {"Calendar.lnk", "Notes.lnk", "Games/Solitaire.lnk"});
     Start();
@@ -149,7 +147,6 @@ TEST_F(LauncherTest, TheKeysAndTheTrayIconBringTheLauncherAndItsSheetForward) {
     EXPECT_FALSE(Frame().IsWindowVisible()) << "hidden again as it was";
     View().SendMessage(WM_HOTKEY, 0xC3, MAKELPARAM(MOD_WIN, 0xC3));
     EXPECT_TRUE(Frame().IsWindowVisible()) << "the main-screen key";
-    EXPECT_EQ(platform::HotKeyOwner(0xC3), View().GetSafeHwnd());
     EXPECT_EQ(Frame().SendMessage(WM_TRAYNOTIFY, ID_TRAY_ICON, WM_LBUTTONDOWN), 1);
     EXPECT_EQ(menus, 1);
     platform::SetPopupMenuHook(nullptr);
@@ -217,7 +214,7 @@ TEST_F(LauncherTest, AChangeTheStoreCouldNotKeepIsToldOncePerOperation) {
     Start();
     ASSERT_TRUE(m_messages.empty());
     HKEY skin = nullptr;
-    const std::u16string skinKey = std::u16string(kRoot) + u"\\Skin";
+    const std::u16string skinKey = u"Software\\NorviSoft\\NorviLuncher\\Skin";
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, skinKey.c_str(), &skin), ERROR_SUCCESS);
     // Another program deletes the key under the launcher's hands.
     ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, skinKey.c_str()), ERROR_SUCCESS);
