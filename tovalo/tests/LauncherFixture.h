@@ -9,6 +9,7 @@
 #include <testsupport/DeviceFolder.h>
 #include <testsupport/DialogDriver.h>
 #include <testsupport/Pixels.h>
+#include <testsupport/StartMenu.h>
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,7 @@ class LauncherTest : public testsupport::DeviceFolderTest {
 protected:
     void SetUp() override {
         DeviceFolderTest::SetUp();
-        std::filesystem::create_directories(Device() / "Windows" / "Favorites");
-        std::filesystem::create_directories(Device() / "Windows" / "Start Menu" / "Programs");
+        testsupport::MakeStartMenu(Device());
         platform::SetFramePacing(false);
         platform::SetMessageBoxHook([this](const std::u16string& text) {
             m_messages.push_back(text);
@@ -47,12 +47,6 @@ protected:
         DeviceFolderTest::TearDown();
     }
 
-    // Files of the device's start menu, relative to "Windows/Start Menu/Programs".
-    void StartMenu(const std::vector<std::string>& files) {
-        for (const std::string& file : files)
-            testsupport::WriteFile(Device() / "Windows" / "Start Menu" / "Programs" / file,
-                                   "22#\\Windows\\" + file);
-    }
     // Groups after "etc.", programs in "etc." unless given a group's slot, and quick-launch
     // entries, stored before the launcher starts.
     void Store(const Texts& groups, const std::vector<std::pair<std::u16string, int>>& programs,
