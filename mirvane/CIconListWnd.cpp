@@ -135,7 +135,8 @@ const CIconListWnd::RowLabel& CIconListWnd::LabelOf(const WCHAR* pszName) {
         return found->second;
     RowLabel row;
     CString label(pszName);
-    row.measured = platform::PreparedText(label.str(), DT_LEFT | DT_TOP).Extent();
+    platform::PreparedText whole(label.str(), DT_LEFT | DT_TOP);
+    row.measured = whole.Extent();
     const int tw = row.measured.cx;
     const int room = m_rcClient.Width() - kLabelRoomMargin;
     if (tw > room) {
@@ -148,7 +149,8 @@ const CIconListWnd::RowLabel& CIconListWnd::LabelOf(const WCHAR* pszName) {
         label = label.Left(n - surplus - 1) + u"\r\n" + label.Right(surplus + 1);
         row.bSplit = true;
     }
-    row.text = platform::PreparedText(label.str(), DT_LEFT | DT_TOP);
+    // A label on one line is drawn as it was measured.
+    row.text = row.bSplit ? platform::PreparedText(label.str(), DT_LEFT | DT_TOP) : whole;
     return m_labels.emplace(pszName, std::move(row)).first->second;
 }
 
