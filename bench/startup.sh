@@ -45,6 +45,9 @@ files() {
         ldd "$program" | awk '/=>/ {print $3}'
     done
     ls "$build"/lib/*.so* "$build"/share/tovalo/fonts/* "$TOVALO_DEVICE"/registry.db* 2>/dev/null
+    # The fonts the bare window finds through fontconfig, so that its text starts cold too.
+    fc-match -f '%{file}\n' sans-serif 2>/dev/null
+    fc-match -f '%{file}\n' 2>/dev/null
     find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms /usr/lib/x86_64-linux-gnu/qt6/plugins/imageformats \
         /usr/lib/x86_64-linux-gnu/qt6/plugins/xcbglintegrations -name '*.so' 2>/dev/null
     ls /usr/lib/x86_64-linux-gnu/libQt6XcbQpa.so* /usr/share/icons/*/index.theme /usr/share/icons/*/icon-theme.cache 2>/dev/null
