@@ -18,6 +18,11 @@ constexpr int kPixelSize = 10;
 
 QString LoadFamily() {
     namespace fs = std::filesystem;
+    // Where the desktop has the family, fontconfig gives its file before an application copy
+    // of it, so adding ours would only cost reading it.
+    const QString family = QStringLiteral("DejaVu Sans");
+    if (QFontDatabase::hasFamily(family))
+        return family;
     // Beside the program's own files, where an installation and the build tree put it.
     const fs::path exe = platform::ExecutableFolder();
     const fs::path candidates[] = {
@@ -35,7 +40,7 @@ QString LoadFamily() {
                 return families.front();
         }
     }
-    return QStringLiteral("DejaVu Sans");
+    return family;
 }
 
 } // namespace
