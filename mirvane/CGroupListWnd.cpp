@@ -239,12 +239,12 @@ void CGroupListWnd::Rotate(int nFrames, bool bForward) {
         ClearPicture();
         RimWalk rim(nGroups, m_nSlots, FrameOffset(m_nSlots, nFrames, k, walk), walk);
         for (int j = 0; j < nGroups; ++j) {
-            GROUPICONDATA group;
-            if (j == 0)
-                group =
-                    bForward ? m_pList->GetAtNext(m_nCurGroup) : m_pList->GetAtPrev(m_nCurGroup);
-            else
-                group = bForward ? m_pList->GetNext() : m_pList->GetPrev();
+            // Made in place from the list's answer: a record is large, and every frame walks
+            // them all.
+            const GROUPICONDATA group =
+                j == 0
+                    ? (bForward ? m_pList->GetAtNext(m_nCurGroup) : m_pList->GetAtPrev(m_nCurGroup))
+                    : (bForward ? m_pList->GetNext() : m_pList->GetPrev());
             auto angle = rim.Visit();
             if (!angle)
                 continue;

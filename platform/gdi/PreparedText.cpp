@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using namespace platform::detail;
 
@@ -107,6 +108,20 @@ void Darken(const PixelView& view, const GlyphMask& mask, int left, int top, con
                         static_cast<std::size_t>(y - top - mask.y) * mask.width - (left + mask.x);
         BYTE* p = view.At(0, y);
         const int step = view.bytesPerPixel;
+        if (step == 4) {
+            // Whole 32-bit pixels: the same bytes, read and written once each.
+            for (int x = x0; x < x1; ++x) {
+                const unsigned cover = c[x];
+                if (!cover)
+                    continue;
+                std::uint32_t pixel;
+                std::memcpy(&pixel, p + 4 * x, 4);
+                pixel = cover == 255 ? 0xFF000000u
+                                     : ByteMul(pixel & 0xFFFFFFu, 255 - cover) | 0xFF000000u;
+                std::memcpy(p + 4 * x, &pixel, 4);
+            }
+            continue;
+        }
         for (int x = x0; x < x1; ++x) {
             const unsigned cover = c[x];
             if (!cover)
