@@ -175,7 +175,7 @@ void CGroupListWnd::DrawBand() {
 CGroupListWnd::Label CGroupListWnd::PlaceLabel(const GROUPICONDATA& group, double dAngle) {
     const auto* pEnd = std::find(std::begin(group.GroupName), std::end(group.GroupName), u'\0');
     const std::u16string_view name(group.GroupName, pEnd - group.GroupName);
-    auto found = m_names.find(std::u16string(name));
+    auto found = m_names.find(name);
     if (found == m_names.end()) {
         CString strName(name);
         NameLabel label;

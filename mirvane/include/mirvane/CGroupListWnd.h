@@ -11,6 +11,7 @@
 #include <platform/PreparedText.h>
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 // The rotating group selector: the group names on the right half of a wheel's rim, the
@@ -94,7 +95,14 @@ private:
         const NameLabel* pName;
         CRect rc;
     };
-    std::unordered_map<std::u16string, NameLabel> m_names;
+    // Looked up by the record's own characters, with no string made per frame.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view s) const {
+            return std::hash<std::u16string_view>{}(s);
+        }
+    };
+    std::unordered_map<std::u16string, NameLabel, NameHash, std::equal_to<>> m_names;
 
     bool MakeSurfaces();
     void FreeSurfaces();
