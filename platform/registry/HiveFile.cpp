@@ -147,24 +147,23 @@ std::string HiveFile::Fingerprint(const fs::path& file) {
            std::to_string(hive.st_ctim.tv_nsec);
 }
 
+std::string HiveFile::KnownSound(const fs::path& file) {
+    std::ifstream in(MarkFor(file));
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 int HiveFile::CheckOnOpen(sqlite3* db, const fs::path& file) {
     const std::string now = Fingerprint(file);
-    std::ifstream in(MarkFor(file));
-    const std::string known((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return !now.empty() && now == known ? CheckSchema(db) : CheckSound(db);
+    return !now.empty() && now == KnownSound(file) ? CheckSchema(db) : CheckSound(db);
 }
 
 void HiveFile::RememberSound(const fs::path& file) {
     const std::string now = Fingerprint(file);
-    if (now.empty())
-        return;
     // Only a cache: a lost or torn mark costs one full check, so it is not synced. A mark
     // that already says so is left alone, so a start that changes nothing writes no file.
-    const fs::path mark = MarkFor(file);
-    std::ifstream in(mark);
-    if (std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) == now)
+    if (now.empty() || now == KnownSound(file))
         return;
-    in.close();
+    const fs::path mark = MarkFor(file);
     const fs::path temp = mark.string() + "-" + std::to_string(::getpid());
     std::error_code ec;
     fs::remove(temp, ec);

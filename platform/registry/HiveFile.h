@@ -40,6 +40,8 @@ private:
     // Empty when the file or a journal with content cannot be told apart from a changed one.
     static std::string Fingerprint(const std::filesystem::path& file);
     static std::filesystem::path MarkFor(const std::filesystem::path& file);
+    // The fingerprint the file had when last found sound; empty when none was kept.
+    static std::string KnownSound(const std::filesystem::path& file);
 };
 
 } // namespace platform::detail
