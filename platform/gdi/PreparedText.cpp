@@ -107,8 +107,7 @@ void Darken(const PixelView& view, const GlyphMask& mask, int left, int top, con
         const BYTE* c = mask.coverage.data() +
                         static_cast<std::size_t>(y - top - mask.y) * mask.width - (left + mask.x);
         BYTE* p = view.At(0, y);
-        const int step = view.bytesPerPixel;
-        if (step == 4) {
+        if (view.bytesPerPixel == 4) {
             // Whole 32-bit pixels: the same bytes, read and written once each.
             for (int x = x0; x < x1; ++x) {
                 const unsigned cover = c[x];
@@ -116,8 +115,7 @@ void Darken(const PixelView& view, const GlyphMask& mask, int left, int top, con
                     continue;
                 std::uint32_t pixel;
                 std::memcpy(&pixel, p + 4 * x, 4);
-                pixel = cover == 255 ? 0xFF000000u
-                                     : ByteMul(pixel & 0xFFFFFFu, 255 - cover) | 0xFF000000u;
+                pixel = ByteMul(pixel & 0xFFFFFFu, 255 - cover) | 0xFF000000u;
                 std::memcpy(p + 4 * x, &pixel, 4);
             }
             continue;
@@ -126,14 +124,12 @@ void Darken(const PixelView& view, const GlyphMask& mask, int left, int top, con
             const unsigned cover = c[x];
             if (!cover)
                 continue;
-            BYTE* px = p + x * step;
+            BYTE* px = p + 3 * x;
             std::uint32_t pixel = px[0] | (px[1] << 8) | (px[2] << 16);
             pixel = ByteMul(pixel, 255 - cover);
             px[0] = static_cast<BYTE>(pixel);
             px[1] = static_cast<BYTE>(pixel >> 8);
             px[2] = static_cast<BYTE>(pixel >> 16);
-            if (step == 4)
-                px[3] = 0xFF;
         }
     }
 }
