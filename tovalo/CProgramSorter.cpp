@@ -1,6 +1,7 @@
 #include "CProgramSorter.h"
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 void CProgramSorter::Sort(Mode mode, CGetGroupIconInfo& groups) {
@@ -14,8 +15,7 @@ void CProgramSorter::Sort(Mode mode, CGetGroupIconInfo& groups) {
     for (POSITION pos = list.GetHeadPosition(); pos;)
         records.push_back(&list.GetNext(pos));
     std::vector<std::size_t> order(records.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
+    std::iota(order.begin(), order.end(), std::size_t{0});
     const auto byPK = [&](std::size_t a, std::size_t b) { return records[a]->PK < records[b]->PK; };
     if (mode == Mode::BySlot) {
         std::sort(order.begin(), order.end(), byPK);

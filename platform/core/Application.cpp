@@ -18,20 +18,20 @@ namespace {
 bool g_nothingToShowOn = false;
 bool g_noSessionBus = false;
 
-bool Set(const char* name) {
+std::string_view Env(const char* name) {
     const char* value = std::getenv(name);
-    return value && *value;
+    return value ? value : "";
 }
 
 // Where libdbus would find a session bus: the address, the user's bus socket, or a bus that
 // dbus-launch started for this X display.
 bool SessionBusReachable() {
-    if (Set("DBUS_SESSION_BUS_ADDRESS"))
+    if (!Env("DBUS_SESSION_BUS_ADDRESS").empty())
         return true;
-    if (Set("XDG_RUNTIME_DIR") &&
-        access((std::string(std::getenv("XDG_RUNTIME_DIR")) + "/bus").c_str(), F_OK) == 0)
+    if (const std::string_view runtime = Env("XDG_RUNTIME_DIR");
+        !runtime.empty() && access((std::string(runtime) + "/bus").c_str(), F_OK) == 0)
         return true;
-    const std::string_view path = Set("PATH") ? std::getenv("PATH") : "";
+    const std::string_view path = Env("PATH");
     for (std::size_t start = 0; start <= path.size();) {
         const std::size_t end = std::min(path.find(':', start), path.size());
         const std::string folder(path.substr(start, end - start));
@@ -47,10 +47,8 @@ bool SessionBusReachable() {
 void EnsureApplication() {
     if (QCoreApplication::instance())
         return;
-    const char* qpa = std::getenv("QT_QPA_PLATFORM");
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!qpa || !*qpa) && (!x11 || !*x11) && (!wayland || !*wayland)) {
+    if (Env("QT_QPA_PLATFORM").empty() && Env("DISPLAY").empty() &&
+        Env("WAYLAND_DISPLAY").empty()) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         g_nothingToShowOn = true;
     }
