@@ -51,11 +51,6 @@ bool IsPlainText(std::span<const BYTE> data) {
     return false;
 }
 
-std::u16string Hex2(unsigned value) {
-    constexpr char16_t kDigits[] = u"0123456789abcdef";
-    return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
-}
-
 std::u16string HexNumber(DWORD value, bool pad) {
     constexpr char16_t kDigits[] = u"0123456789abcdef";
     std::u16string out;
@@ -138,18 +133,24 @@ std::u16string RegFileWriter::FormatValue(std::u16string_view name, DWORD type,
     }
     line += type == REG_BINARY ? std::u16string(u"hex:") : u"hex(" + HexNumber(type, false) + u"):";
     // Lines of at most 80 columns, continued with "\" and indented by two, as regedit does.
-    std::u16string out;
+    // Written in place: a value may be megabytes long.
+    constexpr char16_t kDigits[] = u"0123456789abcdef";
+    line.reserve(line.size() + data.size() * 3 + data.size() / 24 * (3 + m_newline.size()));
+    std::size_t lineStart = 0;
     for (std::size_t i = 0; i < data.size(); ++i) {
-        std::u16string item = Hex2(data[i]);
-        if (i + 1 < data.size())
-            item += u',';
-        if (line.size() + item.size() + 1 > kLineWidth) {
-            out += line + u"\\" + m_newline;
-            line = u"  ";
+        const bool last = i + 1 == data.size();
+        if (line.size() - lineStart + (last ? 2 : 3) + 1 > kLineWidth) {
+            line += u'\\';
+            line += m_newline;
+            lineStart = line.size();
+            line += u"  ";
         }
-        line += item;
+        line += kDigits[data[i] >> 4];
+        line += kDigits[data[i] & 0xF];
+        if (!last)
+            line += u',';
     }
-    return out + line;
+    return line;
 }
 
 bool RegFileWriter::WriteKey(std::u16string_view path, std::u16string* children,
