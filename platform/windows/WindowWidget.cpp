@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -26,7 +27,7 @@ WindowWidget::WindowWidget(HWND hWnd, QWidget* parent) : QWidget(parent), m_hWnd
     setFocusPolicy(Qt::NoFocus);
 }
 
-void WindowWidget::paintEvent(QPaintEvent*) {
+void WindowWidget::paintEvent(QPaintEvent* event) {
     WindowState* state = WindowState::Of(m_hWnd);
     if (!state)
         return;
@@ -39,11 +40,17 @@ void WindowWidget::paintEvent(QPaintEvent*) {
         state->painting = false;
         state->invalid = QRect();
     }
+    // Rectangle by rectangle: where children cover part of a window its region is not a
+    // rectangle, and Qt copies an image clipped by such a region span by span, on worker
+    // threads, where a rectangle is one plain copy.
     QPainter painter(this);
-    if (state->screen.isNull())
-        painter.fillRect(QRect(QPoint(), state->screenSize), Qt::white);
-    else
-        painter.drawImage(0, 0, state->screen);
+    for (const QRect& rect : event->region()) {
+        painter.setClipRect(rect);
+        if (state->screen.isNull())
+            painter.fillRect(rect, Qt::white);
+        else
+            painter.drawImage(rect.topLeft(), state->screen, rect);
+    }
 }
 
 void WindowWidget::resizeEvent(QResizeEvent*) {

@@ -106,8 +106,15 @@ TEST(Artwork, LogoIsA76By21GifWithTheTextInsideAKeyedBorder) {
 }
 
 TEST(Artwork, DefaultSkinIs240By294WithoutTheKeyAndReadsUnderBlackLabels) {
-    const QImage skin = Bmp24(kRes / "DefaultSkin.bmp", 240, 294);
-    ASSERT_FALSE(skin.isNull());
+    // Built in as an 8-bit RGB PNG: the same pixels as a 24-bit bitmap in a tenth of the
+    // program's memory.
+    const std::string png = Read(kRes / "DefaultSkin.png");
+    ASSERT_GE(png.size(), 26u);
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    EXPECT_EQ(std::tuple(png[24], png[25]), std::tuple('\x08', '\x02')) << "bit depth, colour type";
+    const QImage skin(QString::fromStdString((kRes / "DefaultSkin.png").string()));
+    ASSERT_EQ(skin.size(), QSize(240, 294));
+    EXPECT_FALSE(skin.hasAlphaChannel());
     double luma = 0, darkest = 1;
     auto linear = [](int v) {
         return v <= 10 ? v / 255.0 / 12.92 : std::pow((v / 255.0 + 0.055) / 1.055, 2.4);
