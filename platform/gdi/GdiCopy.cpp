@@ -1,5 +1,7 @@
 #include "gdi/GdiObjects.h"
 
+#include "windows/WindowState.h"
+
 #include <QRect>
 
 #include <algorithm>
@@ -84,9 +86,9 @@ bool SameSurface(const PixelView& a, const PixelView& b) {
 
 PixelView SourceView(HANDLE source) {
     if (LookupDc(source))
-        return ViewOf(static_cast<HDC>(source));
+        return ReadViewOf(static_cast<HDC>(source));
     if (GdiBitmap* b = LookupBitmap(source))
-        return b->View();
+        return b->ReadView();
     return {};
 }
 
@@ -97,14 +99,37 @@ void Fill(const PixelView& dst, QRect area, DWORD pixel) {
             dst.Write(x, y, pixel);
 }
 
+// A copy of a whole compatible bitmap over a whole window of its size gives the window the
+// bitmap's pixels to share; Qt copies them only when one of the two is drawn on. A window
+// showing a backdrop, or a surface copied out whole each frame, keeps no second copy of it.
+bool ShareWhole(HDC hdcDest, int x, int y, int w, int h, HDC hdcSrc, int xs, int ys) {
+    const GdiDc* d = LookupDc(hdcDest);
+    const GdiDc* s = LookupDc(hdcSrc);
+    if (!d || !s || d->kind != DcKind::Window || s->kind != DcKind::Memory || x != 0 || y != 0 ||
+        xs != 0 || ys != 0)
+        return false;
+    WindowState* state = WindowState::Of(d->window);
+    const GdiBitmap* b = LookupBitmap(s->bitmap);
+    if (!state || !b || b->dib || b->image.format() != QImage::Format_RGB32 ||
+        b->image.size() != state->screenSize || w < b->width || h < b->height)
+        return false;
+    state->screen = b->image;
+    return true;
+}
+
 } // namespace
 
 BOOL BitBlt(HDC hdcDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hdcSrc, int nXSrc,
             int nYSrc, DWORD dwRop) {
+    const QRect area(nXDest, nYDest, nWidth, nHeight);
+    if (dwRop == SRCCOPY &&
+        ShareWhole(hdcDest, nXDest, nYDest, nWidth, nHeight, hdcSrc, nXSrc, nYSrc)) {
+        PresentCopy(hdcDest, area);
+        return TRUE;
+    }
     PixelView dst = ViewOf(hdcDest);
     if (!dst.Valid() || nWidth < 0 || nHeight < 0)
         return FALSE;
-    const QRect area(nXDest, nYDest, nWidth, nHeight);
     if (dwRop == BLACKNESS || dwRop == WHITENESS) {
         Fill(dst, area, dwRop == BLACKNESS ? 0 : 0xFFFFFF);
         PresentCopy(hdcDest, area);
@@ -112,7 +137,7 @@ BOOL BitBlt(HDC hdcDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hd
     }
     if (dwRop != SRCCOPY)
         return FALSE;
-    PixelView src = ViewOf(hdcSrc);
+    PixelView src = ReadViewOf(hdcSrc);
     if (!src.Valid())
         return FALSE;
     Snapshot snap;
@@ -168,8 +193,8 @@ BOOL StretchBlt(HDC hdcDest, int nXDest, int nYDest, int nWidthDest, int nHeight
     if (nWidthDest == nWidthSrc && nHeightDest == nHeightSrc)
         return BitBlt(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, hdcSrc, nXSrc, nYSrc,
                       SRCCOPY);
-    return Stretch(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, ViewOf(hdcSrc), nXSrc, nYSrc,
-                   nWidthSrc, nHeightSrc, nullptr);
+    return Stretch(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, ReadViewOf(hdcSrc), nXSrc,
+                   nYSrc, nWidthSrc, nHeightSrc, nullptr);
 }
 
 BOOL TransparentImage(HDC hdcDest, int nXDest, int nYDest, int nWidthDest, int nHeightDest,
@@ -192,7 +217,7 @@ int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
 }
 
 COLORREF GetPixel(HDC hDC, int nXPos, int nYPos) {
-    PixelView view = ViewOf(hDC);
+    PixelView view = ReadViewOf(hDC);
     if (!view.Valid() || nXPos < 0 || nYPos < 0 || nXPos >= view.width || nYPos >= view.height)
         return CLR_INVALID;
     return ColorOf(view.Read(nXPos, nYPos));

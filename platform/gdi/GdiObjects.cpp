@@ -98,6 +98,12 @@ PixelView GdiBitmap::View() {
     return view;
 }
 
+PixelView GdiBitmap::ReadView() const {
+    if (dib || image.isNull())
+        return const_cast<GdiBitmap*>(this)->View();
+    return PixelView{const_cast<BYTE*>(image.constBits()), image.bytesPerLine(), width, height, 4};
+}
+
 GdiObject* Lookup(const void* handle) {
     auto& objects = Objects().objects;
     auto it = objects.find(Key(handle));
@@ -244,6 +250,22 @@ PixelView ViewOf(HDC dc) {
         if (GdiBitmap* b = LookupBitmap(d->bitmap))
             return b->View();
     }
+    return {};
+}
+
+PixelView ReadViewOf(HDC dc) {
+    GdiDc* d = LookupDc(dc);
+    if (d && d->kind == DcKind::Window) {
+        WindowState* state = WindowState::Of(d->window);
+        if (!state)
+            return {};
+        const QImage& screen = state->Screen();
+        return PixelView{const_cast<BYTE*>(screen.constBits()), screen.bytesPerLine(),
+                         screen.width(), screen.height(), 4};
+    }
+    if (d && d->kind == DcKind::Memory)
+        if (GdiBitmap* b = LookupBitmap(d->bitmap))
+            return b->ReadView();
     return {};
 }
 

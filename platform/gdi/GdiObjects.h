@@ -81,6 +81,8 @@ struct GdiBitmap {
     HDC selectedIn = nullptr;
 
     PixelView View();
+    // For reading only: a picture shared with a window stays shared.
+    PixelView ReadView() const;
 };
 
 struct GdiPen {
@@ -132,6 +134,8 @@ QImage ImageOfBitmap(HBITMAP bitmap);
 
 // The pixels a surface draws on; invalid for the display surface or a gone window.
 PixelView ViewOf(HDC dc);
+// The surface as a source: reading it never copies a picture a window shares.
+PixelView ReadViewOf(HDC dc);
 // A picture for QPainter over a surface's pixels when they allow it (32-bit surfaces);
 // null otherwise.
 QImage* PaintableImageOf(HDC dc);
