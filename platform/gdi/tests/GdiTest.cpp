@@ -242,6 +242,36 @@ TEST_F(GdiTest, CopiesToAWindowAreCountedAndShown) {
     EXPECT_EQ(GetDC(gone), nullptr);
 }
 
+// A whole bitmap copied over a whole window shares its pixels; drawing on either one, by any
+// means, leaves the other as it was.
+TEST_F(GdiTest, AWindowCopiedWholeKeepsItsPictureWhenEitherSideIsDrawnOn) {
+    platform::SetFramePacing(false);
+    for (char side : {'b', 'w'})
+        for (char how : {'p', 'f', 'c', 'l'}) {
+            const std::string name = std::string(1, side) + how;
+            Plain wnd;
+            ASSERT_TRUE(wnd.Create(nullptr, u"plain", WS_VISIBLE, RECT{0, 0, 4, 2}, nullptr, 1));
+            Surface bitmap(4, 2), blue(4, 2, kBlue);
+            Paint(bitmap.dc, "RGBK/KBGR");
+            CClientDC dc(&wnd);
+            ASSERT_TRUE(dc.BitBlt(0, 0, 4, 2, &bitmap.dc, 0, 0, SRCCOPY));
+            CDC& drawn = side == 'b' ? bitmap.dc : dc;
+            CDC& other = side == 'b' ? static_cast<CDC&>(dc) : bitmap.dc;
+            if (how == 'p')
+                drawn.SetPixel(0, 0, kWhite);
+            else if (how == 'f')
+                drawn.FillSolidRect(0, 0, 4, 2, kWhite);
+            else if (how == 'c')
+                drawn.BitBlt(1, 0, 2, 2, &blue.dc, 0, 0, SRCCOPY);
+            else
+                drawn.TransparentImage(0, 0, 4, 2, &blue.dc, 0, 0, 4, 2, kRed);
+            EXPECT_EQ(Read(other, 4, 2), "RGBK/KBGR") << name;
+            EXPECT_NE(Read(drawn, 4, 2), "RGBK/KBGR") << name;
+            if (side == 'b')
+                EXPECT_EQ(testsupport::At(wnd, 2, 1), kGreen) << name << ": the window as shown";
+        }
+}
+
 TEST_F(GdiTest, BitmapResourcesComeFromTheProgramsBmpBytes) {
     // One pure green pixel, blue green red and a pad byte.
     // Resource bytes are the program's own and stay for its whole run.
