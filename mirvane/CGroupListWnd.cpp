@@ -1,6 +1,7 @@
 #include <mirvane/CGroupListWnd.h>
 
 #include "LabelFit.h"
+#include "RimTrig.h"
 #include "RimWalk.h"
 #include "Surface.h"
 
@@ -147,8 +148,8 @@ void CGroupListWnd::UpdateDrawList(int nCount) {
 
 CRect CGroupListWnd::CalcRotateRect(int nRadius, double dAngle, int nCenterX, int nCenterY,
                                     int nWidth, int nHeight) {
-    const int x = nCenterX + static_cast<int>(std::trunc(nRadius * std::cos(dAngle)));
-    const int y = nCenterY - static_cast<int>(std::trunc(nRadius * std::sin(dAngle)));
+    const int x = nCenterX + static_cast<int>(std::trunc(nRadius * mirvane::RimCos(dAngle)));
+    const int y = nCenterY - static_cast<int>(std::trunc(nRadius * mirvane::RimSin(dAngle)));
     if (dAngle > 0)
         return CRect(x - nWidth, y, x, y + nHeight);
     if (dAngle == 0)

@@ -1,5 +1,11 @@
 #include "Selector.h"
 
+#include "RimTrig.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
 namespace {
 
 using namespace mirvanetest;
@@ -15,6 +21,28 @@ TEST(LabelFit, LongNamesAreCutByTheirAverageCharacterWidth) {
                                              {19, 10, 0, 0},
                                              {5, 10, 1, 10}})
         EXPECT_EQ(mirvane::FittedLength(width, chars, limit), kept) << width << "/" << chars;
+}
+
+// The rim's sine and cosine stay within an ulp of the C library's over several turns either
+// way, and so put every label where the library's would, for any radius the wheel can have.
+TEST(RimTrig, WithinAnUlpOfTheLibraryAndTheSamePixels) {
+    auto ulps = [](double a, double b) {
+        return a == b ? 0
+                      : std::abs(std::bit_cast<std::int64_t>(a) - std::bit_cast<std::int64_t>(b));
+    };
+    std::int64_t worst = 0;
+    int moved = 0;
+    for (int i = -400000; i <= 400000; ++i) {
+        const double x = i * (7.0 / 400000) + 1e-7 * (i % 7);
+        worst = std::max(
+            {worst, ulps(mirvane::RimSin(x), std::sin(x)), ulps(mirvane::RimCos(x), std::cos(x))});
+        for (int radius = 1; radius <= 160; radius += 9)
+            moved += std::trunc(radius * mirvane::RimSin(x)) != std::trunc(radius * std::sin(x)) ||
+                     std::trunc(radius * mirvane::RimCos(x)) != std::trunc(radius * std::cos(x));
+    }
+    EXPECT_LE(worst, 1);
+    EXPECT_EQ(moved, 0);
+    EXPECT_EQ(std::tuple(mirvane::RimSin(0), mirvane::RimCos(0)), std::tuple(0.0, 1.0));
 }
 
 using Selector = SelectorTest;
