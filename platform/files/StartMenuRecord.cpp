@@ -1,9 +1,9 @@
 #include "files/StartMenuRecord.h"
 
 #include "core/Text.h"
+#include "files/SmallFile.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -12,7 +12,7 @@ namespace platform::detail {
 namespace {
 
 // A record lists the desktop's applications; far more than any desktop has is not one.
-constexpr std::uintmax_t kMaxFileSize = 4 << 20;
+constexpr std::size_t kMaxFileSize = 4 << 20;
 
 } // namespace
 
@@ -21,16 +21,14 @@ bool StartMenuRecord::Recordable(std::string_view text) {
 }
 
 std::optional<StartMenuRecord> StartMenuRecord::Load(const fs::path& file) {
-    std::error_code ec;
-    const auto size = fs::file_size(file, ec);
-    if (ec || size > kMaxFileSize)
-        return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    const std::optional<std::string> text = SmallFile::Read(file, kMaxFileSize);
+    if (!text)
         return std::nullopt;
     StartMenuRecord record;
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string_view rest = *text; !rest.empty();) {
+        const auto end = rest.find('\n');
+        const std::string line(rest.substr(0, end));
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         const auto first = line.find('\t');
         const auto second = first == std::string::npos ? first : line.find('\t', first + 1);
         // A damaged line is dropped: its application then counts as new and gets a shortcut.
@@ -46,15 +44,13 @@ std::optional<StartMenuRecord> StartMenuRecord::Load(const fs::path& file) {
 bool StartMenuRecord::Save(const fs::path& file) const {
     fs::path aside = file;
     aside += ".new";
-    {
-        std::ofstream out(aside, std::ios::binary | std::ios::trunc);
-        for (const Application& app : applications)
-            out << app.id << '\t' << ToUtf8(app.file) << '\t' << ToUtf8(app.target) << '\n';
-        out.close();
-        if (!out)
-            return false;
-    }
+    std::string text;
+    for (const Application& app : applications)
+        text += app.id + '\t' + ToUtf8(app.file) + '\t' + ToUtf8(app.target) + '\n';
     std::error_code ec;
+    fs::remove(aside, ec);
+    if (!SmallFile::WriteNew(aside, text))
+        return false;
     fs::rename(aside, file, ec);
     if (!ec)
         return true;

@@ -1,13 +1,12 @@
 #include "registry/HiveFile.h"
 
+#include "files/SmallFile.h"
 #include "registry/SqlStatement.h"
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -148,8 +147,7 @@ std::string HiveFile::Fingerprint(const fs::path& file) {
 }
 
 std::string HiveFile::KnownSound(const fs::path& file) {
-    std::ifstream in(MarkFor(file));
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return SmallFile::Read(MarkFor(file), 4096).value_or(std::string());
 }
 
 int HiveFile::CheckOnOpen(sqlite3* db, const fs::path& file) {
@@ -167,9 +165,8 @@ void HiveFile::RememberSound(const fs::path& file) {
     const fs::path temp = mark.string() + "-" + std::to_string(::getpid());
     std::error_code ec;
     fs::remove(temp, ec);
-    if (!CreateOwnerFile(temp))
+    if (!SmallFile::WriteNew(temp, now))
         return;
-    std::ofstream(temp, std::ios::trunc) << now;
     if (::rename(temp.c_str(), mark.c_str()) != 0)
         fs::remove(temp, ec);
 }

@@ -1,18 +1,17 @@
 #include "shell/DesktopEntry.h"
 
 #include "core/Text.h"
+#include "files/SmallFile.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace platform::detail {
 
 namespace {
 
 // Real entries are a few kilobytes; anything far larger is not one.
-constexpr std::uintmax_t kMaxFileSize = 1 << 20;
+constexpr std::size_t kMaxFileSize = 1 << 20;
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -88,15 +87,10 @@ std::vector<std::u16string> DesktopEntry::SplitList(std::string_view value) {
 }
 
 std::optional<DesktopEntry> DesktopEntry::Load(const std::filesystem::path& file) {
-    std::error_code ec;
-    auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxFileSize)
+    const std::optional<std::string> text = SmallFile::Read(file, kMaxFileSize);
+    if (!text)
         return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return Parse(text);
+    return Parse(*text);
 }
 
 std::optional<DesktopEntry> DesktopEntry::Parse(std::string_view text) {
