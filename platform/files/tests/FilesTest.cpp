@@ -2,6 +2,8 @@
 #include <platform/Device.h>
 #include <platform/Files.h>
 
+#include "files/SmallFile.h"
+
 #include <testsupport/DeviceFolder.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +14,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -214,6 +218,30 @@ TEST(ModuleDirectory, IsTheFolderOfTheTestExecutable) {
     ASSERT_FALSE(dir.empty());
     EXPECT_TRUE(dir.front() == u'\\' && dir.back() != u'\\');
     EXPECT_NE(dir.find(u"tests"), std::u16string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// Whole small files: a read takes up to its limit and refuses what is larger or no file.
+TEST_F(FolderEnumeration, SmallFilesAreReadUpToTheirLimitAndMadeNewForTheOwnerOnly) {
+    using platform::detail::SmallFile;
+    const std::string full(5000, 'x');
+    WriteFile(Data() / "full", full);
+    for (auto [name, limit, expected] : {std::tuple("full", 5000, std::optional<std::string>(full)),
+                                         {"full", 4999, std::nullopt},
+                                         {"", 10, std::nullopt},
+                                         {"missing", 10, std::nullopt}})
+        EXPECT_EQ(SmallFile::Read(Data() / name, limit), expected) << name << " " << limit;
+
+    const fs::path made = Data() / "made";
+    ASSERT_TRUE(SmallFile::WriteNew(made, "one\ttwo\n"));
+    EXPECT_EQ(SmallFile::Read(made, 100), "one\ttwo\n");
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(SmallFile::WriteNew(made, "again"));
+    EXPECT_EQ(SmallFile::Read(made, 100), "one\ttwo\n");
+    EXPECT_FALSE(SmallFile::WriteNew(Data() / "no folder" / "file", "x"));
 }
 
 } // namespace
