@@ -42,34 +42,22 @@ inline int Reduce(double x, double& rest) {
     return static_cast<int>(static_cast<long long>(n) & 3);
 }
 
+// sin(x) for shift 0, cos(x) = sin(x + pi/2) for shift 1: the same remainder, one quadrant on.
+inline double Quadrant(double x, int shift) {
+    double y = 0;
+    const int quadrant = (Reduce(x, y) + shift) & 3;
+    const double value = quadrant & 1 ? CosKernel(y) : SinKernel(y);
+    return quadrant & 2 ? -value : value;
+}
+
 } // namespace rimtrig
 
 inline double RimSin(double x) {
-    double y = 0;
-    switch (rimtrig::Reduce(x, y)) {
-    case 0:
-        return rimtrig::SinKernel(y);
-    case 1:
-        return rimtrig::CosKernel(y);
-    case 2:
-        return -rimtrig::SinKernel(y);
-    default:
-        return -rimtrig::CosKernel(y);
-    }
+    return rimtrig::Quadrant(x, 0);
 }
 
 inline double RimCos(double x) {
-    double y = 0;
-    switch (rimtrig::Reduce(x, y)) {
-    case 0:
-        return rimtrig::CosKernel(y);
-    case 1:
-        return -rimtrig::SinKernel(y);
-    case 2:
-        return -rimtrig::CosKernel(y);
-    default:
-        return rimtrig::SinKernel(y);
-    }
+    return rimtrig::Quadrant(x, 1);
 }
 
 } // namespace mirvane
