@@ -23,6 +23,8 @@ public:
 
     int Get() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
+    // Closes now, saying whether the file took the last writes (an error may show only here).
+    bool Close() { return ::close(std::exchange(m_fd, -1)) == 0; }
     void Reset(int fd = -1) {
         if (m_fd >= 0)
             ::close(m_fd);

@@ -1,38 +1,15 @@
 #include "files/SmallFile.h"
 
+#include "core/UniqueFd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace platform::detail {
 
-namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-    // Closes now, saying whether the last writes reached the file.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-} // namespace
-
 std::optional<std::string> SmallFile::Read(const std::filesystem::path& file, std::size_t limit) {
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         return std::nullopt;
     std::string bytes;
@@ -50,7 +27,7 @@ std::optional<std::string> SmallFile::Read(const std::filesystem::path& file, st
 }
 
 bool SmallFile::WriteNew(const std::filesystem::path& file, std::string_view bytes) {
-    Descriptor fd(::open(file.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+    UniqueFd fd(::open(file.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
     if (fd.Get() < 0)
         return false;
     while (!bytes.empty()) {

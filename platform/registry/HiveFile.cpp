@@ -56,11 +56,7 @@ int HiveFile::Execute(sqlite3* db, const char* sql) {
 }
 
 bool HiveFile::CreateOwnerFile(const fs::path& file) {
-    int fd = ::open(file.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
+    return SmallFile::WriteNew(file, {});
 }
 
 sqlite3* HiveFile::Connect(const fs::path& file, int& rc, bool readOnly) {
