@@ -86,9 +86,9 @@ bool SameSurface(const PixelView& a, const PixelView& b) {
 
 PixelView SourceView(HANDLE source) {
     if (LookupDc(source))
-        return ReadViewOf(static_cast<HDC>(source));
+        return ViewOf(static_cast<HDC>(source), false);
     if (GdiBitmap* b = LookupBitmap(source))
-        return b->ReadView();
+        return b->View(false);
     return {};
 }
 
@@ -137,7 +137,7 @@ BOOL BitBlt(HDC hdcDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hd
     }
     if (dwRop != SRCCOPY)
         return FALSE;
-    PixelView src = ReadViewOf(hdcSrc);
+    PixelView src = ViewOf(hdcSrc, false);
     if (!src.Valid())
         return FALSE;
     Snapshot snap;
@@ -193,7 +193,7 @@ BOOL StretchBlt(HDC hdcDest, int nXDest, int nYDest, int nWidthDest, int nHeight
     if (nWidthDest == nWidthSrc && nHeightDest == nHeightSrc)
         return BitBlt(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, hdcSrc, nXSrc, nYSrc,
                       SRCCOPY);
-    return Stretch(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, ReadViewOf(hdcSrc), nXSrc,
+    return Stretch(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, ViewOf(hdcSrc, false), nXSrc,
                    nYSrc, nWidthSrc, nHeightSrc, nullptr);
 }
 
@@ -217,7 +217,7 @@ int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
 }
 
 COLORREF GetPixel(HDC hDC, int nXPos, int nYPos) {
-    PixelView view = ReadViewOf(hDC);
+    PixelView view = ViewOf(hDC, false);
     if (!view.Valid() || nXPos < 0 || nYPos < 0 || nXPos >= view.width || nYPos >= view.height)
         return CLR_INVALID;
     return ColorOf(view.Read(nXPos, nYPos));

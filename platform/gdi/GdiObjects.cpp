@@ -12,6 +12,7 @@
 #include <cstring>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace platform::detail {
@@ -82,26 +83,22 @@ DibBuffer::~DibBuffer() {
     pool.free.emplace_back(m_bytes, std::move(m_data));
 }
 
-PixelView GdiBitmap::View() {
-    PixelView view;
-    view.width = width;
-    view.height = height;
-    if (dib) {
-        view.bytesPerPixel = 3;
-        view.stride = bottomUp ? -dibStride : dibStride;
-        view.top = bottomUp ? dib->data() + (height - 1) * dibStride : dib->data();
-    } else if (!image.isNull()) {
-        view.bytesPerPixel = 4;
-        view.stride = image.bytesPerLine();
-        view.top = image.bits();
-    }
-    return view;
+namespace {
+
+// A 32-bit picture's pixels. Writing makes them the picture's own first (Qt copies pixels it
+// shares); reading leaves them shared.
+PixelView ImageView(QImage& image, bool write) {
+    BYTE* top = write ? image.bits() : const_cast<BYTE*>(std::as_const(image).constBits());
+    return PixelView{top, image.bytesPerLine(), image.width(), image.height(), 4};
 }
 
-PixelView GdiBitmap::ReadView() const {
-    if (dib || image.isNull())
-        return const_cast<GdiBitmap*>(this)->View();
-    return PixelView{const_cast<BYTE*>(image.constBits()), image.bytesPerLine(), width, height, 4};
+} // namespace
+
+PixelView GdiBitmap::View(bool write) {
+    if (!dib)
+        return image.isNull() ? PixelView{nullptr, 0, width, height, 4} : ImageView(image, write);
+    return PixelView{bottomUp ? dib->data() + (height - 1) * dibStride : dib->data(),
+                     bottomUp ? -dibStride : dibStride, width, height, 3};
 }
 
 GdiObject* Lookup(const void* handle) {
@@ -235,37 +232,18 @@ QImage ImageOfBitmap(HBITMAP bitmap) {
     return image;
 }
 
-PixelView ViewOf(HDC dc) {
+PixelView ViewOf(HDC dc, bool write) {
     GdiDc* d = LookupDc(dc);
     if (!d)
         return {};
     if (d->kind == DcKind::Window) {
         WindowState* state = WindowState::Of(d->window);
-        if (!state)
-            return {};
-        QImage& screen = state->Screen();
-        return PixelView{screen.bits(), screen.bytesPerLine(), screen.width(), screen.height(), 4};
+        return state ? ImageView(state->Screen(), write) : PixelView{};
     }
     if (d->kind == DcKind::Memory) {
         if (GdiBitmap* b = LookupBitmap(d->bitmap))
-            return b->View();
+            return b->View(write);
     }
-    return {};
-}
-
-PixelView ReadViewOf(HDC dc) {
-    GdiDc* d = LookupDc(dc);
-    if (d && d->kind == DcKind::Window) {
-        WindowState* state = WindowState::Of(d->window);
-        if (!state)
-            return {};
-        const QImage& screen = state->Screen();
-        return PixelView{const_cast<BYTE*>(screen.constBits()), screen.bytesPerLine(),
-                         screen.width(), screen.height(), 4};
-    }
-    if (d && d->kind == DcKind::Memory)
-        if (GdiBitmap* b = LookupBitmap(d->bitmap))
-            return b->ReadView();
     return {};
 }
 

@@ -80,9 +80,8 @@ struct GdiBitmap {
     bool bottomUp = true;
     HDC selectedIn = nullptr;
 
-    PixelView View();
-    // For reading only: a picture shared with a window stays shared.
-    PixelView ReadView() const;
+    // For reading only (write false), a picture shared with a window stays shared.
+    PixelView View(bool write = true);
 };
 
 struct GdiPen {
@@ -132,10 +131,9 @@ HBITMAP CreateBitmapFromImage(const QImage& image, bool dib24);
 // The picture of a bitmap, as 32-bit RGB.
 QImage ImageOfBitmap(HBITMAP bitmap);
 
-// The pixels a surface draws on; invalid for the display surface or a gone window.
-PixelView ViewOf(HDC dc);
-// The surface as a source: reading it never copies a picture a window shares.
-PixelView ReadViewOf(HDC dc);
+// The pixels a surface draws on; invalid for the display surface or a gone window. A surface
+// only read (write false) never copies a picture a window shares.
+PixelView ViewOf(HDC dc, bool write = true);
 // A picture for QPainter over a surface's pixels when they allow it (32-bit surfaces);
 // null otherwise.
 QImage* PaintableImageOf(HDC dc);
