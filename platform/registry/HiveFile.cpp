@@ -60,6 +60,10 @@ bool HiveFile::CreateOwnerFile(const fs::path& file) {
 }
 
 sqlite3* HiveFile::Connect(const fs::path& file, int& rc, bool readOnly) {
+    // Before SQLite's first use: the page cache takes pages as the store needs them, not a
+    // first block of 20 laid out in advance, most of them unused by a store of a few pages.
+    [[maybe_unused]] static const int pageCache =
+        sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
     sqlite3* db = nullptr;
     const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     rc = sqlite3_open_v2(file.c_str(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
