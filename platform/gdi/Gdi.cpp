@@ -2,12 +2,12 @@
 
 #include "core/Application.h"
 #include "core/ImageFormat.h"
+#include "files/SmallFile.h"
 #include "windows/WindowState.h"
 
 #include <platform/Device.h>
 
 #include <QByteArray>
-#include <QFile>
 
 #include <climits>
 #include <cstring>
@@ -245,12 +245,14 @@ HBITMAP SHLoadDIBitmap(LPCWSTR szFileName) {
     EnsureApplication();
     if (!szFileName)
         return nullptr;
-    QFile file(QString::fromStdString(platform::HostPath(szFileName).string()));
     // Arrows and logos are small; a huge file is not a picture this is meant for.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (64 << 20))
+    const std::optional<std::string> bytes =
+        SmallFile::Read(platform::HostPath(szFileName), std::size_t{64} << 20);
+    if (!bytes)
         return nullptr;
-    const QByteArray bytes = file.readAll();
-    return CreateBitmapFromImage(ImageFromData(bytes), false);
+    return CreateBitmapFromImage(ImageFromData(QByteArray::fromRawData(
+                                     bytes->data(), static_cast<qsizetype>(bytes->size()))),
+                                 false);
 }
 
 namespace platform {

@@ -4,6 +4,7 @@
 #include "shell/IconTheme.h"
 
 #include "core/ImageFormat.h"
+#include "files/SmallFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,20 +88,18 @@ QString DiskCacheFile(const IconSource& source, int size) {
 }
 
 QImage ReadCached(const QString& file, int size) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = in.readAll();
-    const qsizetype pixels = qsizetype{size} * size * 4;
-    if (bytes.size() != 8 + pixels || std::memcmp(bytes.constData(), kMagic, 4) != 0)
+    const std::size_t pixels = std::size_t{static_cast<unsigned>(size)} * size * 4;
+    const std::optional<std::string> bytes =
+        SmallFile::Read(QFile::encodeName(file).constData(), 8 + pixels);
+    if (!bytes || bytes->size() != 8 + pixels || std::memcmp(bytes->data(), kMagic, 4) != 0)
         return {};
     std::int32_t side = 0;
-    std::memcpy(&side, bytes.constData() + 4, 4);
+    std::memcpy(&side, bytes->data() + 4, 4);
     if (side != size)
         return {};
     QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < size; ++y)
-        std::memcpy(picture.scanLine(y), bytes.constData() + 8 + qsizetype{y} * size * 4,
+        std::memcpy(picture.scanLine(y), bytes->data() + 8 + std::size_t(y) * size * 4,
                     static_cast<std::size_t>(size) * 4);
     return picture;
 }
