@@ -10,8 +10,11 @@
 #include <X11/keysym.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -61,6 +64,42 @@ public:
     }
 };
 
+// The server's keyboard map. Looked up with the core protocol: Xlib's own lookup would read
+// the whole XKB keymap first, some 130 KB of Xlib paged in at every start for two keys.
+class KeyboardMap {
+public:
+    explicit KeyboardMap(xcb_connection_t* connection) {
+        const xcb_setup_t* setup = xcb_get_setup(connection);
+        m_first = setup->min_keycode;
+        m_count = setup->max_keycode - setup->min_keycode + 1;
+        m_reply.reset(xcb_get_keyboard_mapping_reply(
+            connection, xcb_get_keyboard_mapping(connection, m_first, m_count), nullptr));
+    }
+
+    // The key that carries `sym`, searched column by column as Xlib does; 0 when none does.
+    xcb_keycode_t KeycodeOf(KeySym sym) const {
+        if (!m_reply)
+            return 0;
+        const int columns = m_reply->keysyms_per_keycode;
+        const int keys = std::min<int>(
+            m_count, xcb_get_keyboard_mapping_keysyms_length(m_reply.get()) / std::max(columns, 1));
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(m_reply.get());
+        for (int column = 0; column < columns; ++column)
+            for (int key = 0; key < keys; ++key)
+                if (syms[key * columns + column] == sym)
+                    return static_cast<xcb_keycode_t>(m_first + key);
+        return 0;
+    }
+
+private:
+    struct Free {
+        void operator()(void* p) const { std::free(p); }
+    };
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, Free> m_reply;
+    int m_first = 0;
+    int m_count = 0;
+};
+
 void EnsureNativeFilter() {
     static GrabFilter filter;
     static bool installed = false;
@@ -82,8 +121,9 @@ void GrabAppKey(UINT vk) {
         return;
     EnsureNativeFilter();
     std::vector<Grab>& grabs = g_grabs[vk];
+    const KeyboardMap keyboard(x.connection);
     for (auto [sym, modifiers] : KeysOf(vk)) {
-        KeyCode code = XKeysymToKeycode(x.display, sym);
+        const xcb_keycode_t code = keyboard.KeycodeOf(sym);
         if (code == 0)
             continue;
         bool taken = false;
