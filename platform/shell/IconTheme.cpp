@@ -3,6 +3,7 @@
 #include "core/Application.h"
 
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QSettings>
 
@@ -45,6 +46,14 @@ QString ConfigHome() {
     return configHome.startsWith(u'/') ? configHome : Env("HOME") + "/.config";
 }
 
+// A key of a desktop's settings file; most desktops have one of these files at most, and only
+// those read start the toolkit's settings parser.
+QString IniValue(const QString& file, const QString& key) {
+    if (!QFile::exists(file))
+        return {};
+    return QSettings(file, QSettings::IniFormat).value(key).toString();
+}
+
 // The theme as a desktop finds it: the user's choice for GTK or KDE, else what the toolkit's
 // own desktop support reports (never its bare "hicolor"), else the first installed of the
 // common themes, the desktop's own first. hicolor and our own icons stand behind any of them.
@@ -52,11 +61,8 @@ QString ChooseTheme(const QStringList& folders, const QString& reported) {
     const QString config = ConfigHome();
     QStringList chosen;
     for (const char* file : {"/gtk-4.0/settings.ini", "/gtk-3.0/settings.ini"})
-        chosen << QSettings(config + file, QSettings::IniFormat)
-                      .value("Settings/gtk-icon-theme-name")
-                      .toString();
-    chosen
-        << QSettings(config + "/kdeglobals", QSettings::IniFormat).value("Icons/Theme").toString();
+        chosen << IniValue(config + file, "Settings/gtk-icon-theme-name");
+    chosen << IniValue(config + "/kdeglobals", "Icons/Theme");
     chosen << reported;
     if (Env("XDG_CURRENT_DESKTOP").contains("KDE", Qt::CaseInsensitive))
         chosen << "breeze";
