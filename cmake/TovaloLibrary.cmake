@@ -1,5 +1,9 @@
 include(GenerateExportHeader)
 include(GNUInstallDirs)
+include(CheckLinkerFlag)
+
+# gold lays sections out in the order a file gives (binutils' gold, beside ld).
+check_linker_flag(CXX -fuse-ld=gold TOVALO_HAVE_GOLD)
 
 # tovalo_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...] [COMPILE_OPTIONS ...])
 # Makes the shared library <name>, its alias Tovalo::<name>, the export header
@@ -35,6 +39,15 @@ function(tovalo_add_library name)
     # the launcher holds. What runs for every frame keeps speed by options on its own sources.
     if(NOT TOVALO_SANITIZE)
         target_compile_options(${name} PRIVATE $<$<CONFIG:Release,RelWithDebInfo>:-Os>)
+        # The functions a start runs, listed in startup-order.txt beside the library, lie
+        # together, so that a start pages in those and not the whole of the library's code.
+        set(order ${CMAKE_CURRENT_SOURCE_DIR}/startup-order.txt)
+        if(EXISTS ${order} AND TOVALO_HAVE_GOLD)
+            target_compile_options(${name} PRIVATE -ffunction-sections)
+            target_link_options(${name} PRIVATE -fuse-ld=gold
+                -Wl,--section-ordering-file=${order})
+            set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${order})
+        endif()
     endif()
     if(ARG_COMPILE_OPTIONS)
         target_compile_options(${name} PRIVATE ${ARG_COMPILE_OPTIONS})
