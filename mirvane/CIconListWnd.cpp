@@ -204,24 +204,32 @@ void CIconListWnd::MakeDefaultList(LPCWSTR lpszPattern) {
     SearchFolder(lpszPattern, 0);
 }
 
-void CIconListWnd::SearchFolder(LPCWSTR lpszPattern, int nDepth) {
+bool CIconListWnd::SearchFolder(LPCWSTR lpszPattern, int nDepth) {
     if (!m_pList || !lpszPattern || nDepth > kMaxFolderDepth)
-        return;
+        return true;
     const CString pattern(lpszPattern);
     const int slash = pattern.ReverseFind(u'\\');
     const CString folder = pattern.Left(slash + 1);
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
-        return;
+        return true;
+    bool room = true;
     do {
         const CString name(entry.cFileName);
         if (entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY) {
-            SearchFolder(folder + name + u"\\*.*", nDepth + 1);
+            room = SearchFolder(folder + name + u"\\*.*", nDepth + 1);
         } else if (entry.dwFileAttributes != (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)) {
             const int dot = name.Find(u'.');
             m_pList->InsertExe(folder + name, dot < 0 ? CString() : name.Left(dot));
+            // The store is full: the program was not stored, and no later one would be. It
+            // leaves the list again, which must show what the next start finds, so that no
+            // arrangement is made of programs that would be gone.
+            room = m_pList->m_nNewPK >= 0;
+            if (!room)
+                m_pList->DeleteExe(m_pList->m_List.GetCount() - 1);
         }
-    } while (FindNextFileW(find, &entry));
+    } while (room && FindNextFileW(find, &entry));
     FindClose(find);
+    return room;
 }

@@ -261,4 +261,31 @@ TEST_F(IconListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
                                                   u"Word=" + root + u"Word.lnk"}));
 }
 
+// A start menu larger than the store: the list holds what the store took, as the next start
+// finds it, and the walk ends there.
+TEST_F(IconListTest, MakeDefaultListStopsWhenTheStoreIsFull) {
+    const auto programs = Device() / "Windows" / "Start Menu" / "Programs";
+    std::filesystem::create_directories(Device() / "Windows" / "Favorites");
+    for (int i = 0; i < 30; ++i) {
+        testsupport::WriteFile(programs / ("A" + std::to_string(i) + ".lnk"), "x");
+        testsupport::WriteFile(programs / "More" / ("B" + std::to_string(i) + ".lnk"), "x");
+    }
+    ASSERT_EQ(m_list.InitReg(), 3333u);
+    IconList wnd;
+    wnd.SetListPtr(&m_list);
+    wnd.MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
+    auto shown = [&] {
+        std::vector<std::u16string> paths;
+        for (int i = 0; i < m_list.m_List.GetCount(); ++i) {
+            EXPECT_EQ(m_list.GetIcon(i).PK, i);
+            paths.push_back(m_list.GetIcon(i).IconPath);
+        }
+        return paths;
+    };
+    const std::vector<std::u16string> first = shown();
+    EXPECT_EQ(first.size(), 50u);
+    m_list.ExeIconListReload();
+    EXPECT_EQ(shown(), first);
+}
+
 } // namespace

@@ -88,5 +88,6 @@ private:
     void ScrollBack();
     void ScrollForward();
     void Start(const EXEICONDATA& data);
-    void SearchFolder(LPCWSTR lpszPattern, int nDepth);
+    // False once the store had no room for a program.
+    bool SearchFolder(LPCWSTR lpszPattern, int nDepth);
 };
