@@ -14,16 +14,7 @@ for f in "$tovalo" "$fill" "$library"; do
     [ -e "$f" ] || { echo "missing $f: build first (./scripts/build)"; exit 1; }
 done
 command -v valgrind >/dev/null || { echo "valgrind is needed"; exit 1; }
-command -v Xvfb >/dev/null || { echo "Xvfb is needed"; exit 1; }
-
-work=$(mktemp -d)
-number=$((500 + RANDOM % 400))
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-export DISPLAY=":$number"
-Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-until [ -S "/tmp/.X11-unix/X$number" ]; do sleep 0.05; done
+. "$(dirname "$0")/XScreen.sh"
 
 export TOVALO_DEVICE=$work/device XDG_CACHE_HOME=$work/cache TOVALO_FRAME_PACING=0
 mkdir -p "$TOVALO_DEVICE/Windows/Favorites" "$TOVALO_DEVICE/Windows/Start Menu/Programs"

@@ -16,20 +16,7 @@ fill=$build/bin/bench_fill_store
 for f in "$tovalo" "$bare" "$xframe" "$fill"; do
     [ -x "$f" ] || { echo "missing $f: build first (./scripts/build)"; exit 1; }
 done
-command -v Xvfb >/dev/null || { echo "Xvfb is needed"; exit 1; }
-
-work=$(mktemp -d)
-# A display number no other X server holds, so that no one else's windows take part.
-number=$((500 + RANDOM % 400))
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-export DISPLAY=":$number"
-Xvfb "$DISPLAY" -screen 0 240x320x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-until [ -S "/tmp/.X11-unix/X$number" ]; do
-    kill -0 $xvfb 2>/dev/null || { echo "Xvfb did not start on $DISPLAY"; exit 1; }
-    sleep 0.05
-done
+. "$(dirname "$0")/XScreen.sh"
 
 # A full store: 19 groups besides "etc.", 50 programs spread over them, 15 quick-launch entries.
 export TOVALO_DEVICE=$work/device
