@@ -16,7 +16,7 @@ contains() { grep -q -- "$2" <<<"$1"; }
 info=$(dpkg-deb -I "$deb")
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 depends=$(dpkg-deb -f "$deb" Depends)
-for dependency in libqt6widgets6 libqt6gui6 libsqlite3-0 libx11-6 libxcb1 libstdc++6; do
+for dependency in libqt6widgets6 libqt6gui6 libsqlite3-0 libxcb1 libstdc++6; do
     check "depends on $dependency" contains "$depends" "$dependency"
 done
 check "no configuration files (removal would keep them)" test -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep conffiles)"
