@@ -19,7 +19,7 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     auto reply = std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)>(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr),
         &std::free);
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 // The first CARDINAL or WINDOW values of a property, as many as asked for.

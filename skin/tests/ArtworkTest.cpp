@@ -97,8 +97,9 @@ TEST(Artwork, LogoIsA76By21GifWithTheTextInsideAKeyedBorder) {
     int text = 0;
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 76; ++x) {
-            if (x == 0 || y == 0 || x == 75 || y == 20)
+            if (x == 0 || y == 0 || x == 75 || y == 20) {
                 EXPECT_EQ(logo.pixel(x, y), kKey) << "edge at " << x << "," << y;
+            }
             text += logo.pixel(x, y) != kKey;
         }
     EXPECT_GT(text, 300) << "too little lettering";

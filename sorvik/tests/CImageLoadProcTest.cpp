@@ -106,7 +106,7 @@ TEST_F(ImageTest, BitmapFilesLoadTopDownWithoutPaddingAndAFailedOpenKeepsTheReco
             << row.what;
         EXPECT_EQ(m_bmp.dwSize, row.pixels.size() * row.nBits / 8) << row.what;
         EXPECT_EQ(std::pair(m_bmp.bUserFlag, m_bmp.wUserValue),
-                  std::pair(flag, WORD{flag ? 77 : 0}))
+                  std::pair(flag, static_cast<WORD>(flag ? 77 : 0)))
             << row.what;
     }
     // A failed open keeps the record.

@@ -82,8 +82,8 @@ struct Source {
     QByteArray bytes;
     std::size_t step = SIZE_MAX;
     std::size_t position = 0;
-    std::vector<std::size_t> requests;
-    std::vector<std::size_t> answers;
+    std::vector<std::size_t> requests = {};
+    std::vector<std::size_t> answers = {};
 };
 
 QImage Decode(const QByteArray& bytes, int maxWidth = 2048, int maxHeight = 768) {
@@ -216,11 +216,12 @@ TEST(ImageDecoder, DecodesToRgbWithinTheLimit) {
         if (image.isNull())
             continue;
         EXPECT_EQ(image.format(), QImage::Format_RGB888);
-        if (c.tolerance == kExact)
+        if (c.tolerance == kExact) {
             EXPECT_EQ(image, Quadrants(c.expected.width(), c.expected.height())
                                  .convertToFormat(QImage::Format_RGB888));
-        else if (c.tolerance != kAny)
+        } else if (c.tolerance != kAny) {
             EXPECT_LE(QuadrantError(image), c.tolerance);
+        }
     }
 }
 

@@ -252,7 +252,9 @@ TEST_F(Framework, SentCloseAndTheExitCommandBypassTheFilter) {
 
 std::vector<MenuItem> TrayMenu() {
     return {
-        {0, u"&File", {{32771, u"Setting"}, {}, {32773, u"Vie&w?"}, {}, {ID_APP_EXIT, u"E&xit"}}}};
+        {0,
+         u"&File",
+         {{32771, u"Setting", {}}, {}, {32773, u"Vie&w?", {}}, {}, {ID_APP_EXIT, u"E&xit", {}}}}};
 }
 
 class Menus : public Framework {

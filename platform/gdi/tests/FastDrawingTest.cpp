@@ -95,7 +95,8 @@ TEST(FastDrawing, IconsLandAsThePainterLaysThem) {
     std::mt19937 random(3);
     std::vector<DWORD> pixels(32 * 32);
     for (DWORD& p : pixels) {
-        const DWORD alpha = std::vector<DWORD>{0, 255, random() & 0xFF}[random() % 3];
+        const DWORD alpha =
+            std::vector<DWORD>{0, 255, static_cast<DWORD>(random() & 0xFF)}[random() % 3];
         p = (alpha << 24) | (random() & 0xFFFFFF);
     }
     HICON icon = platform::CreateIconFromPixels(32, 32, pixels.data());

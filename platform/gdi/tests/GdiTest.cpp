@@ -63,7 +63,7 @@ protected:
 };
 
 struct Area {
-    int x, y, w, h;
+    int x, y, w = 0, h = 0;
 };
 
 // A 4 x 2 source copied onto a white 4 x 3, or within the destination painted with it.
@@ -267,8 +267,9 @@ TEST_F(GdiTest, AWindowCopiedWholeKeepsItsPictureWhenEitherSideIsDrawnOn) {
                 drawn.TransparentImage(0, 0, 4, 2, &blue.dc, 0, 0, 4, 2, kRed);
             EXPECT_EQ(Read(other, 4, 2), "RGBK/KBGR") << name;
             EXPECT_NE(Read(drawn, 4, 2), "RGBK/KBGR") << name;
-            if (side == 'b')
+            if (side == 'b') {
                 EXPECT_EQ(testsupport::At(wnd, 2, 1), kGreen) << name << ": the window as shown";
+            }
         }
 }
 

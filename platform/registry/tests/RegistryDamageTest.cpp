@@ -181,7 +181,7 @@ TEST_F(RegistryDamageTest, ValuesLargerThanTheHiveKeepsAreRefusedAndARowOfOneIsD
     using platform::detail::kMaxValueBytes;
     const std::vector<BYTE> data(kMaxValueBytes + 1, 0x5A);
     {
-        Key key(u"Software\Big");
+        Key key(u"Software\\Big");
         const auto size = static_cast<DWORD>(kMaxValueBytes);
         ASSERT_EQ(RegSetValueExW(key.Get(), u"V", REG_BINARY, data.data(), size), ERROR_SUCCESS);
         EXPECT_EQ(RegSetValueExW(key.Get(), u"V", REG_BINARY, data.data(), size + 1),
@@ -199,7 +199,7 @@ TEST_F(RegistryDamageTest, ValuesLargerThanTheHiveKeepsAreRefusedAndARowOfOneIsD
     sqlite3_close(db);
     const std::string before = ReadFile(Hive());
     std::vector<BYTE> read;
-    EXPECT_EQ(Key(u"Software\Big", false).Read(u"V", read), ERROR_BADDB);
+    EXPECT_EQ(Key(u"Software\\Big", false).Read(u"V", read), ERROR_BADDB);
     ExpectEveryCallRefused();
     platform::CloseRegistry();
     EXPECT_TRUE(ReadFile(Hive()) == before);
