@@ -79,7 +79,7 @@ TEST_F(Store, SlotsAndTheSkinPathReadBackWithinTheirLimitsOrAsEmpty) {
     for (auto [path, read] : {std::pair(std::u16string(u"\\My Documents\\skin.jpg"), true),
                               {std::u16string(129, u's'), true},
                               {std::u16string(130, u's'), false}}) {
-        Bytes bytes(path);
+        Bytes bytes{path};
         data.ApplySkin(bytes.data(), bytes.count());
         EXPECT_EQ(data.GetSkinPath(), read ? path.c_str() : u"Skin route is not selected.")
             << path.size();
@@ -91,7 +91,7 @@ TEST_F(Store, SlotsAndTheSkinPathReadBackWithinTheirLimitsOrAsEmpty) {
 TEST_F(Store, FreedSlotsAreReusedLowestFirstAndFullTablesOrOtherSlotsRefuseWritingNothing) {
     CPXRegData data;
     data.InitRegistry();
-    Bytes name(u"x");
+    Bytes name{u"x"};
     for (int n = 1; n < 20; ++n)
         ASSERT_EQ(data.InsertRegGroups(name.data(), name.count(), 0), n);
     for (int n = 0; n < 50; ++n)
@@ -120,7 +120,7 @@ TEST_F(Store, FreedSlotsAreReusedLowestFirstAndFullTablesOrOtherSlotsRefuseWriti
     data.DeleteRegGroups(7);
     data.DeleteRegQL(9);
     data.DeleteRegQL(4);
-    Bytes again(u"Again");
+    Bytes again{u"Again"};
     EXPECT_EQ(data.InsertRegGroups(again.data(), again.count(), 2), 3);
     EXPECT_EQ(
         std::tuple(std::u16string(data.GetGroupData(3).GroupName), data.GetGroupData(3).IconCount),
@@ -139,7 +139,7 @@ TEST_F(Store, ProgramsMoveBetweenGroupCountsAndLeaveOnlyTheirNumber) {
     CPXRegData stale, data;
     stale.InitRegistry();
     data.InitRegistry();
-    Bytes path(u"\\p.exe"), name(u"p"), group(u"Games"), renamed(u"Pinball");
+    Bytes path{u"\\p.exe"}, name{u"p"}, group{u"Games"}, renamed{u"Pinball"};
     EXPECT_EQ(data.InsertRegExe(path.data(), path.count(), name.data(), name.count()), 0);
     // A program joins group 0, counted from the store rather than from a stale object.
     EXPECT_EQ(stale.InsertRegExe(path.data(), path.count(), name.data(), name.count()), 1);

@@ -17,7 +17,7 @@ namespace platform::detail {
 // The notification area of our own where the desktop has none: a 26-pixel strip above the
 // frame with the icons at its right end. It is a window of its own, so it stays when the
 // frame is hidden.
-class TrayStrip : public QWidget {
+class PLATFORM_EXPORT TrayStrip : public QWidget {
 public:
     struct Icon {
         UINT id = 0;

@@ -87,7 +87,7 @@ struct Source {
 };
 
 QImage Decode(const QByteArray& bytes, int maxWidth = 2048, int maxHeight = 768) {
-    Source source(bytes);
+    Source source{bytes};
     return DecodeImage(std::ref(source), maxWidth, maxHeight);
 }
 
@@ -110,7 +110,7 @@ TEST(ImageDecoder, ReadsInPiecesOfAtMost4096UntilTheSourceGivesNothing) {
     const QImage whole = Decode(jpeg);
     ASSERT_EQ(whole.size(), QSize(160, 120));
     for (std::size_t step : {SIZE_MAX, std::size_t{1}, std::size_t{1000}}) {
-        Source source(jpeg, step);
+        Source source{jpeg, step};
         EXPECT_EQ(DecodeImage(std::ref(source), 2048, 768), whole) << step;
         EXPECT_EQ(source.position, static_cast<std::size_t>(jpeg.size())) << step;
         for (std::size_t wanted : source.requests)
@@ -120,7 +120,7 @@ TEST(ImageDecoder, ReadsInPiecesOfAtMost4096UntilTheSourceGivesNothing) {
     }
     // A source that reports twice what it gave gets no credit beyond the request.
     const QImage original = Quadrants(64, 64);
-    Source boasting(Encode(original, "BMP"));
+    Source boasting{Encode(original, "BMP")};
     const QImage image = DecodeImage(
         [&boasting](BYTE* buffer, std::size_t wanted) { return 2 * boasting(buffer, wanted); },
         2048, 768);
@@ -262,7 +262,7 @@ TEST(ImageDecoder, DamagedDataNeverBreaksTheLimit) {
             inputs.push_back(whole.left(cut));
     }
     for (const QByteArray& bytes : inputs) {
-        Source byByte(bytes, 1);
+        Source byByte{bytes, 1};
         const QImage image = DecodeImage(std::ref(byByte), 2048, 768);
         if (!image.isNull()) {
             EXPECT_EQ(image.format(), QImage::Format_RGB888);
@@ -311,7 +311,7 @@ TEST(ImgDecmp, GivesA24BitSectionReducedToTheLimitReadThroughTheWorkBuffer) {
     for (const Row& r : {Row{4096, 1536, 24, 4096, 2048, 768}, Row{640, 480, 24, 1000, 640, 480},
                          Row{8, 8, 16, 4096, 8, 8}}) {
         SCOPED_TRACE(r.width);
-        Source stream(Jpeg(r.width, r.height));
+        Source stream{Jpeg(r.width, r.height)};
         HBITMAP bitmap = nullptr;
         ASSERT_GE(Decompress(stream, r.depth, &bitmap, r.work), 0);
         EXPECT_EQ(stream.position, static_cast<std::size_t>(stream.bytes.size()));
@@ -337,7 +337,7 @@ TEST(ImgDecmp, GivesA24BitSectionReducedToTheLimitReadThroughTheWorkBuffer) {
 TEST(ImgDecmp, FailureIsNegativeAndMakesNoBitmap) {
     const int live = platform::LiveGdiObjectCount();
     for (QByteArray bad : {QByteArray(), QByteArray(9000, 'x'), Jpeg(100, 100).left(300)}) {
-        Source stream(bad);
+        Source stream{bad};
         HBITMAP bitmap = reinterpret_cast<HBITMAP>(1);
         EXPECT_LT(Decompress(stream, 24, &bitmap), 0);
         EXPECT_EQ(bitmap, nullptr);
