@@ -27,7 +27,7 @@ if(TOVALO_SANITIZE)
     # set aside.
     set(dir ${CMAKE_CURRENT_LIST_DIR}/sanitizers)
     set(options
-        "ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1"
+        "ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:suppressions=${dir}/asan.supp"
         "LSAN_OPTIONS=suppressions=${dir}/lsan.supp:print_suppressions=0"
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     set(for_ctest "")
