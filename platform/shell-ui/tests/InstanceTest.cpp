@@ -74,7 +74,7 @@ protected:
     void ExpectUnharmed(long residentBefore) {
         ExpectFound();
         EXPECT_EQ(m_host->state(), QProcess::Running);
-        EXPECT_LT(Resident() - residentBefore, 4096);
+        EXPECT_LT(Resident() - residentBefore, testsupport::kSanitized ? 16384 : 4096);
     }
     std::unique_ptr<QProcess> m_host;
 };

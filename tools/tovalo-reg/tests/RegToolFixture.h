@@ -2,6 +2,7 @@
 
 #include <platform/Registry.h>
 #include <testsupport/DeviceFolder.h>
+#include <testsupport/Processes.h>
 #include <testsupport/Program.h>
 
 #include <gtest/gtest.h>
