@@ -188,7 +188,7 @@ TEST_F(RegistryDamageTest, ValuesLargerThanTheHiveKeepsAreRefusedAndARowOfOneIsD
                   ERROR_NOT_ENOUGH_MEMORY);
         std::vector<BYTE> read;
         ASSERT_EQ(key.Read(u"V", read), ERROR_SUCCESS);
-        EXPECT_EQ(read.size(), kMaxValueBytes);
+        EXPECT_TRUE(read.size() == kMaxValueBytes && AllAre(read, 0x5A));
     }
     platform::CloseRegistry();
     sqlite3* db = nullptr;

@@ -82,10 +82,8 @@ inline std::vector<std::u16string> Names(HKEY key, bool values = false) {
 
 // The prefix followed by the number in decimal.
 inline std::u16string Numbered(const char16_t* prefix, DWORD n) {
-    std::u16string name = prefix;
-    for (char c : std::to_string(n))
-        name += static_cast<char16_t>(c);
-    return name;
+    const std::string digits = std::to_string(n);
+    return prefix + std::u16string(digits.begin(), digits.end());
 }
 
 // A second connection to the device folder's hive, as another program has it.

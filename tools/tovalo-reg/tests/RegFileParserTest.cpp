@@ -1,29 +1,14 @@
 #include "RegFileParser.h"
 #include "RegFileWriter.h"
+#include "RegToolFixture.h"
 
-#include <platform/Registry.h>
-#include <testsupport/DeviceFolder.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <tuple>
 
-namespace fs = std::filesystem;
 using namespace tovaloreg;
+using regtooltest::kData;
+using regtooltest::Utf16;
 
 namespace {
-
-const fs::path kData = TOVALO_REG_TEST_DATA;
-
-std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true) {
-    std::vector<BYTE> out;
-    for (char16_t c : text)
-        out.insert(out.end(), {static_cast<BYTE>(c & 0xFF), static_cast<BYTE>(c >> 8)});
-    if (terminator)
-        out.insert(out.end(), {0, 0});
-    return out;
-}
 
 // A value as read: name, removal, type, bytes and line.
 using Row = std::tuple<std::u16string, bool, DWORD, std::vector<BYTE>, int>;

@@ -12,21 +12,21 @@ protected:
     // Two groups, three programs (two in "etc.", one in "Games") and one quick-launch entry,
     // with every counter right.
     static void FillStore() {
-        SetIn(u"Groups", u"GROUPCOUNT", REG_DWORD, Dword(2));
-        SetIn(u"Groups\\Groups0", u"GroupName", REG_SZ, Utf16(u"etc."));
-        SetIn(u"Groups\\Groups0", u"IconCount", REG_DWORD, Dword(2));
-        SetIn(u"Groups\\Groups1", u"GroupName", REG_SZ, Utf16(u"Games"));
-        SetIn(u"Groups\\Groups1", u"IconCount", REG_DWORD, Dword(1));
-        SetIn(u"EXEs", u"EXEICONCOUNT", REG_DWORD, Dword(3));
-        const DWORD groups[] = {0, 0, 1};
+        SetIn(u"Groups", u"GROUPCOUNT", Dword(2));
+        SetIn(u"Groups\\Groups0", u"GroupName", Text(u"etc."));
+        SetIn(u"Groups\\Groups0", u"IconCount", Dword(2));
+        SetIn(u"Groups\\Groups1", u"GroupName", Text(u"Games"));
+        SetIn(u"Groups\\Groups1", u"IconCount", Dword(1));
+        SetIn(u"EXEs", u"EXEICONCOUNT", Dword(3));
+        const int groups[] = {0, 0, 1};
         for (char16_t n = 0; n < 3; ++n) {
             const std::u16string slot = u"EXEs\\EXEs" + std::u16string(1, u'0' + n);
-            SetIn(slot, u"IconPath", REG_SZ, Utf16(u"\\usr\\bin\\program"));
-            SetIn(slot, u"IconName", REG_SZ, Utf16(u"Program"));
-            SetIn(slot, u"GroupPosition", REG_DWORD, Dword(groups[n]));
+            SetIn(slot, u"IconPath", Text(u"\\usr\\bin\\program"));
+            SetIn(slot, u"IconName", Text(u"Program"));
+            SetIn(slot, u"GroupPosition", Dword(groups[n]));
         }
-        SetIn(u"QL", u"QLCOUNT", REG_DWORD, Dword(1));
-        SetIn(u"QL\\QL0", u"QLPath", REG_SZ, Utf16(u"\\usr\\bin\\program"));
+        SetIn(u"QL", u"QLCOUNT", Dword(1));
+        SetIn(u"QL\\QL0", u"QLPath", Text(u"\\usr\\bin\\program"));
     }
     static std::size_t Lines(const std::string& text) {
         return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -63,7 +63,7 @@ TEST_F(RegToolCommandsTest, HelpAndWordsNotUnderstood) {
 // lose the deleted key and a restore can itself be undone.
 TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
     FillStore();
-    const Tree before = Snapshot(kRoot);
+    const Tree before = Dump(kRoot);
     Expect({"backups"}, 0, "no backups");
     Expect({"delete", kLauncher}, 0);
     Expect({"query", "HKCU\\Software"}, 0);
@@ -72,12 +72,12 @@ TEST_F(RegToolCommandsTest, DeleteThenRestoreAndUndoTheRestore) {
     EXPECT_TRUE(list.out.starts_with(" 1  ")) << list.out;
     Expect({"restore"}, 1, "tovalo-reg restore --force 1");
     Expect({"restore", "--force"}, 0);
-    EXPECT_EQ(Snapshot(kRoot), before);
+    EXPECT_EQ(Dump(kRoot), before);
     list = Run({"backups"});
     EXPECT_EQ(Lines(list.out), 2u) << list.out;
     EXPECT_LT(list.out.find("before a restore"), list.out.find("before a delete")) << list.out;
     Expect({"restore", "1", "--force"}, 0);
-    EXPECT_TRUE(Snapshot(kRoot).empty()) << "the restore was undone";
+    EXPECT_TRUE(Dump(kRoot).empty()) << "the restore was undone";
 }
 
 TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCount) {
@@ -89,31 +89,31 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
     const std::string groups = "HKEY_CURRENT_USER\\Software\\NorviSoft\\NorviLuncher\\Groups";
     // "MyFavorite" in slot 2 with an IconCount of 5, shown as the favourites group or not.
     auto favourites = [](DWORD shown) {
-        SetIn(u"Groups\\Groups2", u"GroupName", REG_SZ, Utf16(u"MyFavorite"));
-        SetIn(u"Groups\\Groups2", u"IconCount", REG_DWORD, Dword(5));
-        SetIn(u"", u"CheckFavorite", REG_DWORD, Dword(shown));
-        SetIn(u"", u"FavoritePK", REG_DWORD, Dword(2));
+        SetIn(u"Groups\\Groups2", u"GroupName", Text(u"MyFavorite"));
+        SetIn(u"Groups\\Groups2", u"IconCount", Dword(5));
+        SetIn(u"", u"CheckFavorite", Dword(shown));
+        SetIn(u"", u"FavoritePK", Dword(2));
     };
     const std::vector<Case> cases = {
         {"all agree", [] {}, {}},
         {"too many groups",
-         [] { SetIn(u"Groups", u"GROUPCOUNT", REG_DWORD, Dword(3)); },
+         [] { SetIn(u"Groups", u"GROUPCOUNT", Dword(3)); },
          {groups + " GROUPCOUNT: stored 3, counted 2"}},
         {"program count absent",
          [] {
-             RegDeleteValueW(platform::RegistryKey(kRoot + std::u16string(u"\\EXEs"), false).Get(),
+             RegDeleteValueW(platform::RegistryKey(kRoot + u"\\EXEs", false).Get(),
                              u"EXEICONCOUNT");
          },
          {"NorviLuncher\\EXEs EXEICONCOUNT: stored absent, counted 3"}},
         {"quick-launch count as text",
-         [] { SetIn(u"QL", u"QLCOUNT", REG_SZ, Utf16(u"1")); },
+         [] { SetIn(u"QL", u"QLCOUNT", Text(u"1")); },
          {"NorviLuncher\\QL QLCOUNT: stored not a 4-byte number, counted 1"}},
         {"a program moved by hand",
-         [] { SetIn(u"EXEs\\EXEs1", u"GroupPosition", REG_DWORD, Dword(1)); },
+         [] { SetIn(u"EXEs\\EXEs1", u"GroupPosition", Dword(1)); },
          {groups + "\\Groups0 IconCount: stored 2, counted 1",
           groups + "\\Groups1 IconCount: stored 1, counted 2"}},
         {"a path too long to read is no program",
-         [] { SetIn(u"EXEs\\EXEs0", u"IconPath", REG_SZ, Utf16(std::u16string(130, u'p'))); },
+         [] { SetIn(u"EXEs\\EXEs0", u"IconPath", Text(std::u16string(130, u'p'))); },
          {"EXEICONCOUNT: stored 3, counted 2",
           groups + "\\Groups0 IconCount: stored 2, counted 1"}},
         {"the favourites group counts favourites",
@@ -144,12 +144,12 @@ TEST_F(RegToolCommandsTest, CheckListsEveryCounterThatDisagreesAndFixWritesTheCo
 
     RegDeleteKeyW(HKEY_CURRENT_USER, u"Software");
     Expect({"check", "--fix"}, 0, "no launcher store");
-    EXPECT_TRUE(Snapshot(u"Software").empty()) << "check creates no key";
+    EXPECT_TRUE(Dump(u"Software").empty()) << "check creates no key";
 }
 
 TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
     FillStore();
-    const Tree before = Snapshot(kRoot);
+    const Tree before = Dump(kRoot);
     const fs::path sparse = Io("in.reg");
     std::ofstream(sparse).put('W');
     fs::resize_file(sparse, 600u << 20);
@@ -177,19 +177,19 @@ TEST_F(RegToolCommandsTest, ImportRefusesWhatItCannotHold) {
         if (testsupport::kSanitized && c.says.starts_with("out of memory"))
             continue;
         Expect({"import", c.file}, 1, c.says, c.limit);
-        EXPECT_EQ(Snapshot(kRoot), before);
-        EXPECT_TRUE(Snapshot(u"Software\\Many").empty());
+        EXPECT_EQ(Dump(kRoot), before);
+        EXPECT_TRUE(Dump(u"Software\\Many").empty());
     }
     // Exactly the limit is still read.
     WriteFile(sparse, "Windows Registry Editor Version 5.00\n\n[HKCU\\Software\\Edge]\n;");
     fs::resize_file(sparse, 64u << 20);
     Expect({"import", sparse.string()}, 0);
-    EXPECT_EQ(Snapshot(u"Software\\Edge").size(), 1u);
+    EXPECT_EQ(Dump(u"Software\\Edge").size(), 1u);
 }
 
 // A key name has no escapes: one with a line break is refused, naming the key.
 TEST_F(RegToolCommandsTest, AKeyNameWithALineBreakIsNotExported) {
-    Set(u"Software\\Breaks\\bad\nkey", u"V", REG_DWORD, Dword(1));
+    Set(u"Software\\Breaks\\bad\nkey", u"V", Dword(1));
     EXPECT_EQ(
         Expect({"export", "HKCU\\Software\\Breaks"}, 1, "Breaks\\bad?key has a line break").out,
         "");

@@ -4,12 +4,12 @@
 #include <testsupport/DeviceFolder.h>
 #include <testsupport/Processes.h>
 #include <testsupport/Program.h>
+#include <testsupport/StoreDump.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,20 +17,18 @@
 namespace regtooltest {
 
 namespace fs = std::filesystem;
+using storedump::Dump;
+using storedump::Dword;
+using storedump::Text;
+using storedump::Tree;
+using storedump::Value;
 using testsupport::ProgramResult;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 
 inline const fs::path kData = TOVALO_REG_TEST_DATA;
-inline const char16_t* const kRoot = u"Software\\NorviSoft\\NorviLuncher";
+inline const std::u16string kRoot = u"Software\\NorviSoft\\NorviLuncher";
 inline const std::string kLauncher = "HKCU\\Software\\NorviSoft\\NorviLuncher";
-
-struct Stored {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    friend bool operator==(const Stored&, const Stored&) = default;
-};
-using Tree = std::map<std::u16string, Stored>;
 
 inline std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true) {
     std::vector<BYTE> out;
@@ -39,11 +37,6 @@ inline std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true)
     if (terminator)
         out.insert(out.end(), {0, 0});
     return out;
-}
-
-inline std::vector<BYTE> Dword(DWORD value) {
-    return {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
-            static_cast<BYTE>(value >> 24)};
 }
 
 class RegToolTest : public testsupport::DeviceFolderTest {
@@ -88,84 +81,47 @@ protected:
         const std::string exported = Expect(args, 0).out;
         WriteFile(Io("in.reg"), exported);
         EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str()), ERROR_SUCCESS);
-        EXPECT_TRUE(Snapshot(key).empty());
+        EXPECT_TRUE(Dump(key).empty());
         Expect({"import", Io("in.reg").string()}, 0);
         return exported;
     }
 
-    static void Set(const std::u16string& path, const char16_t* name, DWORD type,
-                    const std::vector<BYTE>& data) {
+    static void Set(const std::u16string& path, const char16_t* name, const Value& value) {
         platform::RegistryKey key(path, true);
-        ASSERT_EQ(
-            RegSetValueExW(key.Get(), name, type, data.data(), static_cast<DWORD>(data.size())),
-            ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.Get(), name, value.type, value.data.data(),
+                                 static_cast<DWORD>(value.data.size())),
+                  ERROR_SUCCESS);
     }
     // A value below the launcher's key.
-    static void SetIn(const std::u16string& path, const char16_t* name, DWORD type,
-                      const std::vector<BYTE>& data) {
-        Set(path.empty() ? kRoot : kRoot + (u"\\" + path), name, type, data);
-    }
-
-    // Every key and value below the key, by "path|<key>" and "path|name", read through the
-    // registry.
-    static Tree Snapshot(const std::u16string& path) {
-        Tree all;
-        std::vector<std::u16string> pending{path};
-        while (!pending.empty()) {
-            const std::u16string current = pending.back();
-            pending.pop_back();
-            platform::RegistryKey key(current, false);
-            if (!key.IsOpen())
-                continue;
-            all[current + u"|<key>"] = {};
-            for (DWORD i = 0;; ++i) {
-                WCHAR name[256];
-                BYTE data[4096];
-                DWORD cch = 256;
-                DWORD size = sizeof data;
-                DWORD type = 0;
-                if (RegEnumValueW(key.Get(), i, name, &cch, &type, data, &size) != ERROR_SUCCESS)
-                    break;
-                all[current + u"|" + std::u16string(name, cch)] = {
-                    type, std::vector<BYTE>(data, data + size)};
-            }
-            for (DWORD i = 0;; ++i) {
-                WCHAR name[256];
-                DWORD cch = 256;
-                if (RegEnumKeyExW(key.Get(), i, name, &cch) != ERROR_SUCCESS)
-                    break;
-                pending.push_back(current + u"\\" + std::u16string(name, cch));
-            }
-        }
-        return all;
+    static void SetIn(const std::u16string& path, const char16_t* name, const Value& value) {
+        Set(path.empty() ? kRoot : kRoot + u"\\" + path, name, value);
     }
 
     // Values of every type and of text and names that need quoting or escapes, in keys at
     // several depths.
     static void FillEveryType() {
-        SetIn(u"", u"SetKey", REG_DWORD, Dword(10));
-        SetIn(u"", u"", REG_SZ, Utf16(u"unnamed"));
-        SetIn(u"", u"Grüße \"q\" \\b", REG_SZ, Utf16(u"日本語 😀 \"zitat\" C:\\x\\"));
-        SetIn(u"", u"Empty", REG_SZ, Utf16(u""));
-        SetIn(u"", u"NoTerminator", REG_SZ, Utf16(u"ab", false));
-        SetIn(u"", u"Lines", REG_SZ, Utf16(u"a\r\nb"));
-        SetIn(u"", u"one\ntwo", REG_DWORD, Dword(1));
-        SetIn(u"", u"CR\r\nLF \\n \"q\"", REG_SZ, Utf16(u"x"));
-        SetIn(u"", u"ShortDword", REG_DWORD, {1, 2});
+        SetIn(u"", u"SetKey", Dword(10));
+        SetIn(u"", u"", Text(u"unnamed"));
+        SetIn(u"", u"Grüße \"q\" \\b", Text(u"日本語 😀 \"zitat\" C:\\x\\"));
+        SetIn(u"", u"Empty", Text(u""));
+        SetIn(u"", u"NoTerminator", {REG_SZ, Utf16(u"ab", false)});
+        SetIn(u"", u"Lines", Text(u"a\r\nb"));
+        SetIn(u"", u"one\ntwo", Dword(1));
+        SetIn(u"", u"CR\r\nLF \\n \"q\"", Text(u"x"));
+        SetIn(u"", u"ShortDword", {REG_DWORD, {1, 2}});
         std::vector<BYTE> blob(300);
         for (std::size_t i = 0; i < blob.size(); ++i)
             blob[i] = static_cast<BYTE>(i * 7);
-        SetIn(u"", u"Blob", REG_BINARY, blob);
-        SetIn(u"", u"NoBytes", REG_BINARY, {});
-        SetIn(u"", u"Expand", REG_EXPAND_SZ, Utf16(u"%WINDIR%\\x"));
-        SetIn(u"", u"Multi", REG_MULTI_SZ, Utf16(std::u16string(u"one\0two\0", 8)));
-        SetIn(u"", u"None", REG_NONE, {0});
-        SetIn(u"", u"Odd", 0x12345678, {1, 2, 3});
-        SetIn(u"Groups\\Groups0", u"GroupName", REG_SZ, Utf16(u"etc."));
-        SetIn(u"Groups\\Groups1", u"PK", REG_DWORD, Dword(1));
-        SetIn(u"EXEs\\EXEs0", u"IconPath", REG_SZ,
-              Utf16(u"\\Windows\\Start Menu\\Programs\\Ünïcödé.lnk"));
-        platform::RegistryKey empty(kRoot + std::u16string(u"\\QL"), true);
+        SetIn(u"", u"Blob", {REG_BINARY, blob});
+        SetIn(u"", u"NoBytes", {REG_BINARY, {}});
+        SetIn(u"", u"Expand", {REG_EXPAND_SZ, Utf16(u"%WINDIR%\\x")});
+        SetIn(u"", u"Multi", {REG_MULTI_SZ, Utf16(std::u16string(u"one\0two\0", 8))});
+        SetIn(u"", u"None", {REG_NONE, {0}});
+        SetIn(u"", u"Odd", {0x12345678, {1, 2, 3}});
+        SetIn(u"Groups\\Groups0", u"GroupName", Text(u"etc."));
+        SetIn(u"Groups\\Groups1", u"PK", Dword(1));
+        SetIn(u"EXEs\\EXEs0", u"IconPath", Text(u"\\Windows\\Start Menu\\Programs\\Ünïcödé.lnk"));
+        platform::RegistryKey empty(kRoot + u"\\QL", true);
     }
 };
 
