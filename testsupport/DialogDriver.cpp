@@ -119,15 +119,10 @@ void DialogDriver::DoubleTap(UINT id, int row) {
     auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
     ASSERT_NE(view, nullptr) << "control " << id << " has no rows";
     ASSERT_LT(row, view->model()->rowCount());
-    DoubleClick(view, RowPoint(view, row));
-}
-
-void DialogDriver::DoubleTapBelowRows(UINT id) {
-    auto* view = qobject_cast<QAbstractItemView*>(Widget(id));
-    ASSERT_NE(view, nullptr);
-    const QPoint at(view->viewport()->width() / 2, view->viewport()->height() - 2);
-    ASSERT_FALSE(view->indexAt(at).isValid()) << "the rows fill the view";
-    DoubleClick(view, at);
+    const QPoint below(view->viewport()->width() / 2, view->viewport()->height() - 2);
+    if (row < 0)
+        ASSERT_FALSE(view->indexAt(below).isValid()) << "the rows fill the view";
+    DoubleClick(view, row < 0 ? below : RowPoint(view, row));
 }
 
 std::u16string DialogDriver::Text(UINT id) const {

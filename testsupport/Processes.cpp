@@ -13,25 +13,15 @@ namespace fs = std::filesystem;
 
 namespace testsupport {
 
-namespace {
-
-// The socket inodes among a process's descriptors ("socket:[1234]").
-std::set<unsigned long> SocketInodes(pid_t pid) {
-    std::set<unsigned long> inodes;
-    std::error_code ec;
-    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
-        const std::string target = fs::read_symlink(fd.path(), ec).string();
-        if (target.starts_with("socket:["))
-            inodes.insert(std::stoul(target.substr(8)));
-    }
-    return inodes;
-}
-
-} // namespace
-
 std::vector<fs::path> ListeningSockets(pid_t pid) {
     constexpr unsigned long kAcceptingConnections = 0x10000;
-    const std::set<unsigned long> inodes = SocketInodes(pid);
+    // The socket inodes among the process's descriptors ("socket:[1234]").
+    std::set<unsigned long> inodes;
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
+        if (const std::string target = fs::read_symlink(fd.path(), ec).string();
+            target.starts_with("socket:["))
+            inodes.insert(std::stoul(target.substr(8)));
     std::vector<fs::path> sockets;
     std::ifstream table("/proc/net/unix");
     std::string line;

@@ -32,13 +32,10 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
         command += " " + Quoted(arg);
     command += " >" + Quoted(out) + " 2>" + Quoted(err) + " </dev/null";
     const int status = std::system(command.c_str());
-    ProgramResult result;
-    result.exit = status == -1 ? -1 : (status >> 8) & 0xFF;
-    result.out = ReadFile(out);
-    result.err = ReadFile(err);
+    ProgramResult result{status == -1 ? -1 : (status >> 8) & 0xFF, ReadFile(out), ReadFile(err)};
     std::error_code ec;
-    std::filesystem::remove(out, ec);
-    std::filesystem::remove(err, ec);
+    for (const std::string& file : {out, err})
+        std::filesystem::remove(file, ec);
     return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <platform/CWnd.h>
 
+#include "windows/WindowState.h"
+
 #include <testsupport/DeviceFolder.h>
 
 #include <QGuiApplication>
@@ -27,7 +29,14 @@ struct Record {
     }
 };
 
-inline std::vector<Record> g_log;
+using Records = std::vector<Record>;
+inline Records g_log;
+
+// The toolkit's widget of a live window; null for a stale handle.
+inline QWidget* WidgetOf(HWND hWnd) {
+    auto* state = platform::detail::WindowState::Of(hWnd);
+    return state ? state->widget.data() : nullptr;
+}
 
 class FrameworkTest : public testsupport::DeviceFolderTest {
 protected:

@@ -1,7 +1,8 @@
 #include <platform/CPropertySheet.h>
 
 #include "FrameworkTestSupport.h"
-#include "windows/WindowState.h"
+
+#include <testsupport/DialogDriver.h>
 
 #include <QTabBar>
 #include <QWidget>
@@ -15,9 +16,15 @@ namespace {
 
 using frameworktest::g_log;
 using frameworktest::Record;
-using platform::detail::WindowState;
+using frameworktest::Records;
+using frameworktest::WidgetOf;
+using testsupport::DialogDriver;
 
 constexpr UINT kInit = 1, kOk = 2, kCancel = 3;
+
+Record Heard(const char* who, UINT what) {
+    return {who, what, 0, 0};
+}
 
 class LoggingPage : public CPropertyPage {
 public:
@@ -28,9 +35,9 @@ public:
         GetClientRect(&m_clientAtInit);
         return TRUE;
     }
-    RECT m_clientAtInit{};
     void OnOK() override { Log(kOk); }
     void OnCancel() override { Log(kCancel); }
+    RECT m_clientAtInit{};
 
 private:
     void Log(UINT what) { g_log.push_back({m_name, what, 0, 0}); }
@@ -44,38 +51,34 @@ protected:
         m_sheet.AddPage(&m_first);
         m_sheet.AddPage(&m_second);
     }
-    void TearDown() override {
-        platform::SetModalHook({});
-        FrameworkTest::TearDown();
+    // Every run ends with the answer given.
+    void Answer(int answer) {
+        m_script.Then([answer](DialogDriver&) { return answer; });
     }
-    QTabBar* Tabs(CWnd* window) {
-        return WindowState::Of(window->GetSafeHwnd())->widget->findChild<QTabBar*>();
-    }
+    static QTabBar* Tabs(CWnd* window) { return WidgetOf(*window)->findChild<QTabBar*>(); }
 
     LoggingPage m_first{130, u"Group,ExeIcon", "first"};
     LoggingPage m_second{131, u"Skin, QuickStartUp, HotKey", "second"};
     CPropertySheet m_sheet{u"Tovalo Setting"};
+    testsupport::ModalScript m_script;
 };
 
 TEST_F(Sheets, WhileRunningTheSheetIsATopLevelWindowFoundByItsCaption) {
     HWND during = nullptr;
-    bool found = false;
     std::vector<std::u16string> tabs;
-    platform::SetModalHook([&](CWnd* window) {
+    m_script.Then([&](DialogDriver& d) {
+        CWnd* window = d.Window();
         during = window->GetSafeHwnd();
-        found = FindWindowW(nullptr, u"Tovalo Setting") == during;
+        EXPECT_EQ(FindWindowW(nullptr, u"Tovalo Setting"), during);
         EXPECT_TRUE(window->IsWindowVisible());
         EXPECT_EQ(window->GetParent(), nullptr);
         EXPECT_TRUE(window->SetForegroundWindow());
-        if (QTabBar* widget = Tabs(window))
-            for (int i = 0; i < widget->count(); ++i)
-                tabs.push_back(widget->tabText(i).toStdU16String());
+        for (int i = 0; i < Tabs(window)->count(); ++i)
+            tabs.push_back(Tabs(window)->tabText(i).toStdU16String());
         return IDOK;
     });
-    EXPECT_EQ(m_sheet.GetPageCount(), 2);
     EXPECT_EQ(m_sheet.DoModal(), IDOK);
     ASSERT_NE(during, nullptr);
-    EXPECT_TRUE(found);
     EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Group,ExeIcon", u"Skin, QuickStartUp, HotKey"}));
     EXPECT_FALSE(IsWindow(during)) << "the window goes when the run ends";
     EXPECT_EQ(m_sheet.GetSafeHwnd(), nullptr);
@@ -84,22 +87,20 @@ TEST_F(Sheets, WhileRunningTheSheetIsATopLevelWindowFoundByItsCaption) {
 }
 
 TEST_F(Sheets, OnlyShownPagesAreMadeAndTheyHearTheOutcome) {
-    platform::SetModalHook([](CWnd*) { return IDOK; });
+    Answer(IDOK);
     EXPECT_EQ(m_sheet.DoModal(), IDOK);
-    EXPECT_EQ(g_log, (std::vector<Record>{{"first", kInit, 0, 0}, {"first", kOk, 0, 0}}));
+    EXPECT_EQ(g_log, (Records{Heard("first", kInit), Heard("first", kOk)}));
 
     g_log.clear();
-    platform::SetModalHook([&](CWnd* window) {
-        Tabs(window)->setCurrentIndex(1);
+    m_script.Then([&](DialogDriver& d) {
+        Tabs(d.Window())->setCurrentIndex(1);
         EXPECT_NE(m_second.GetSafeHwnd(), nullptr);
-        EXPECT_EQ(m_second.GetParent(), window);
+        EXPECT_EQ(m_second.GetParent(), d.Window());
         return IDCANCEL;
     });
     EXPECT_EQ(m_sheet.DoModal(), IDCANCEL) << "a second run after the first";
-    EXPECT_EQ(g_log, (std::vector<Record>{{"first", kInit, 0, 0},
-                                          {"second", kInit, 0, 0},
-                                          {"first", kCancel, 0, 0},
-                                          {"second", kCancel, 0, 0}}));
+    EXPECT_EQ(g_log, (Records{Heard("first", kInit), Heard("second", kInit),
+                              Heard("first", kCancel), Heard("second", kCancel)}));
 }
 
 // Like the launcher's sheet: it moves itself once its window is made.
@@ -107,7 +108,7 @@ class MovingSheet : public CPropertySheet {
 public:
     using CPropertySheet::CPropertySheet;
     BOOL OnInitDialog() override {
-        g_log.push_back({"sheet", kInit, 0, 0});
+        g_log.push_back(Heard("sheet", kInit));
         RECT r;
         GetWindowRect(&r);
         MoveWindow(r.left, r.top + 27, r.right - r.left, r.bottom - r.top);
@@ -117,8 +118,8 @@ public:
 
 TEST_F(Sheets, SheetInitialisesAfterItsFirstPageAndBeforeItRuns) {
     std::vector<RECT> placed;
-    platform::SetModalHook([&](CWnd* window) {
-        window->GetWindowRect(&placed.emplace_back());
+    m_script.Otherwise([&](DialogDriver& d) {
+        d.Window()->GetWindowRect(&placed.emplace_back());
         return IDCANCEL;
     });
     CPropertySheet plain(u"Tovalo Setting");
@@ -130,10 +131,9 @@ TEST_F(Sheets, SheetInitialisesAfterItsFirstPageAndBeforeItRuns) {
     sheet.AddPage(&m_first);
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     ASSERT_EQ(placed.size(), 2u);
-    const RECT plainRect = placed[0], movedRect = placed[1];
     EXPECT_EQ(g_log,
-              (std::vector<Record>{
-                  {"first", kInit, 0, 0}, {"sheet", kInit, 0, 0}, {"first", kCancel, 0, 0}}));
+              (Records{Heard("first", kInit), Heard("sheet", kInit), Heard("first", kCancel)}));
+    const RECT plainRect = placed[0], movedRect = placed[1];
     EXPECT_EQ(movedRect,
               (RECT{plainRect.left, plainRect.top + 27, plainRect.right, plainRect.bottom + 27}))
         << "moved before it was shown, kept while it runs";
@@ -146,27 +146,28 @@ TEST_F(Sheets, SheetInitialisesAfterItsFirstPageAndBeforeItRuns) {
 
 // Past the last page the sheet starts at the last.
 TEST_F(Sheets, StartPageIsTheOneAskedForWithinRange) {
-    platform::SetModalHook([](CWnd*) { return IDCANCEL; });
     for (auto [start, page] : {std::pair{0, "first"}, {1, "second"}, {9, "second"}}) {
         g_log.clear();
+        Answer(IDCANCEL);
         CPropertySheet sheet(u"Tovalo Setting", nullptr, start);
         sheet.AddPage(&m_first);
         sheet.AddPage(&m_second);
         EXPECT_EQ(sheet.DoModal(), IDCANCEL);
-        EXPECT_EQ(g_log, (std::vector<Record>{{page, kInit, 0, 0}, {page, kCancel, 0, 0}}));
+        EXPECT_EQ(g_log, (Records{Heard(page, kInit), Heard(page, kCancel)}));
     }
 }
 
 TEST_F(Sheets, ASheetDestroyedDuringItsRunOrWithNobodyToAnswerEnds) {
-    platform::SetModalHook([](CWnd* window) {
-        window->DestroyWindow();
-        return IDOK;
-    });
-    EXPECT_EQ(m_sheet.DoModal(), IDOK);
-    EXPECT_EQ(g_log, (std::vector<Record>{{"first", kInit, 0, 0}}))
-        << "pages already gone hear nothing";
+    {
+        testsupport::ModalScript destroying;
+        destroying.Then([](DialogDriver& d) {
+            d.Window()->DestroyWindow();
+            return IDOK;
+        });
+        EXPECT_EQ(m_sheet.DoModal(), IDOK);
+    }
+    EXPECT_EQ(g_log, (Records{Heard("first", kInit)})) << "pages already gone hear nothing";
     EXPECT_EQ(m_sheet.GetSafeHwnd(), nullptr);
-    platform::SetModalHook({});
     EXPECT_EQ(m_sheet.DoModal(), IDCANCEL) << "without a display or a hook nobody can answer";
 }
 

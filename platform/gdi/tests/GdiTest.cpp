@@ -14,11 +14,8 @@ namespace {
 
 using testsupport::Surface;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255),
+                   kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 
 // Small pictures written as text: one letter a pixel, rows split by '/'; 'r' is a red one
 // step off pure red.
@@ -131,8 +128,7 @@ TEST_F(GdiTest, DibSectionsAreBottomUpWithPaddedRows) {
 }
 
 TEST_F(GdiTest, BitmapsLiveInOneSurfaceAndCannotBeDeletedWhileSelected) {
-    HDC a = CreateCompatibleDC(nullptr);
-    HDC b = CreateCompatibleDC(nullptr);
+    HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateCompatibleBitmap(a, 2, 2);
     HGDIOBJ stock = SelectObject(a, bitmap);
     EXPECT_EQ(SelectObject(b, bitmap), nullptr);
@@ -274,20 +270,17 @@ TEST_F(GdiTest, AWindowCopiedWholeKeepsItsPictureWhenEitherSideIsDrawnOn) {
 }
 
 TEST_F(GdiTest, BitmapResourcesComeFromTheProgramsBmpBytes) {
-    // One pure green pixel, blue green red and a pad byte.
-    // Resource bytes are the program's own and stay for its whole run.
+    // One pure green pixel and a pad byte; resource bytes stay for the program's whole run.
     static const std::string bmp = testsupport::MakeBmp(1, 1, 24, 4, std::string("\0\xFF\0\0", 4));
     platform::AddBitmapResource(42, reinterpret_cast<const BYTE*>(bmp.data()), bmp.size());
-    CBitmap bitmap, missing;
+    CBitmap bitmap;
     ASSERT_TRUE(bitmap.LoadBitmap(42));
-    EXPECT_FALSE(missing.LoadBitmap(43));
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    CBitmap* old = dc.SelectObject(&bitmap);
-    EXPECT_EQ(dc.GetPixel(0, 0), kGreen);
-    EXPECT_EQ(dc.GetPixel(1, 0), CLR_INVALID);
-    dc.SelectObject(old);
-    dc.DeleteDC();
+    EXPECT_FALSE(CBitmap().LoadBitmap(43));
+    Surface s(1, 1);
+    CBitmap* old = s.dc.SelectObject(&bitmap);
+    EXPECT_EQ(s.dc.GetPixel(0, 0), kGreen);
+    EXPECT_EQ(s.dc.GetPixel(1, 0), CLR_INVALID);
+    s.dc.SelectObject(old);
 }
 
 } // namespace

@@ -32,9 +32,8 @@ public:
     void Focus(UINT id);
     // A tap on a row of a list box or list view, or a choice in a combo box.
     void Select(UINT id, int row);
+    // A double tap on a row of a list view; on row -1, below its last row.
     void DoubleTap(UINT id, int row);
-    // A double tap on a list view below its last row.
-    void DoubleTapBelowRows(UINT id);
 
     std::u16string Text(UINT id) const;
     // Rows of a list box or combo box, or the first column of a list view.
@@ -75,7 +74,6 @@ public:
     void Otherwise(Step step) { m_otherwise = std::move(step); }
     // Titles of the windows run so far, in order.
     const std::vector<std::u16string>& Titles() const { return m_titles; }
-    std::size_t StepsLeft() const { return m_steps.size(); }
 
 private:
     std::deque<Step> m_steps;
