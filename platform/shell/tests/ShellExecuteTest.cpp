@@ -148,10 +148,8 @@ TEST_F(Starting, RequestsGoToTheHookOrStartTheProgramDetachedWithItsArguments) {
         EXPECT_EQ(r.nShow, 5);
         return TRUE;
     });
-    SHELLEXECUTEINFO request;
-    request.cbSize = sizeof(request);
-    request.lpFile = u"\\Windows\\calc.exe";
-    request.nShow = 5;
+    SHELLEXECUTEINFO request{
+        .cbSize = sizeof(SHELLEXECUTEINFO), .lpFile = u"\\Windows\\calc.exe", .nShow = 5};
     EXPECT_TRUE(ShellExecuteEx(&request));
     platform::SetShellExecuteHook(nullptr);
     EXPECT_EQ(seen, (std::vector<std::u16string>{u"\\Windows\\calc.exe"}));

@@ -30,6 +30,7 @@ constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kGreen = 0xFF00FF00;
 constexpr QRgb kBlue = 0xFF0000FF;
 constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kGrey = 0xFF808080;
 // Top left, top right, bottom left, bottom right.
 constexpr QRgb kQuadrants[] = {kRed, kGreen, kBlue, kWhite};
 
@@ -109,20 +110,21 @@ public:
         Save(Theme() / "32x32" / "any" / (name + ".png"), Solid(colour));
     }
 
-    static QImage Icon(const std::string& path, UINT flags = 0x300) {
+    static SHFILEINFO Info(const std::string& path, UINT flags) {
         const std::u16string devicePath(path.begin(), path.end());
         SHFILEINFO info;
         EXPECT_NE(SHGetFileInfo(devicePath.c_str(), 0, &info, sizeof(info), flags), 0u) << path;
-        QImage picture = IconPicture(info.hIcon);
-        EXPECT_TRUE(DestroyIcon(info.hIcon)) << path;
+        return info;
+    }
+    static QImage Icon(const std::string& path, UINT flags = 0x300) {
+        const HICON icon = Info(path, flags).hIcon;
+        QImage picture = IconPicture(icon);
+        EXPECT_TRUE(DestroyIcon(icon)) << path;
         return picture;
     }
     // The path's place in the shell's small-icon list.
     static int Index(const std::string& path) {
-        const std::u16string devicePath(path.begin(), path.end());
-        SHFILEINFO info;
-        EXPECT_NE(SHGetFileInfo(devicePath.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX), 0u)
-            << path;
+        const SHFILEINFO info = Info(path, SHGFI_SYSICONINDEX);
         EXPECT_EQ(info.hIcon, nullptr) << path;
         return info.iIcon;
     }
@@ -196,17 +198,18 @@ TEST_F(ShellIcons, ThemeIconsAreUsedByKind) {
     AddThemeIcon("application-x-executable", kBlue);
     AddThemeIcon("text-plain", kRed);
     AddThemeIcon("my-editor", kWhite);
+    AddThemeIcon("web-browser", kGrey);
     fs::create_directories(Windows() / "Folder");
     Program("tool");
     WriteFile(Windows() / "notes.txt", "text");
     Entry("editor.desktop", "my-editor");
     Entry("unknown.desktop", "not-in-theme");
-    // A theme name the theme lacks falls back to the application icon of the theme.
-    const std::pair<const char*, QRgb> rows[] = {{"Folder", kGreen},
-                                                 {"tool", kBlue},
-                                                 {"notes.txt", kRed},
-                                                 {"editor.desktop", kWhite},
-                                                 {"unknown.desktop", kBlue}};
+    // A theme name the theme lacks falls back to the application icon of the theme; with no
+    // default browser, the browser's icon is the theme's web browser.
+    const std::pair<const char*, QRgb> rows[] = {
+        {"Folder", kGreen},         {"tool", kBlue},
+        {"notes.txt", kRed},        {"editor.desktop", kWhite},
+        {"unknown.desktop", kBlue}, {"iexplore.exe", kGrey}};
     for (const auto& [name, colour] : rows)
         EXPECT_EQ(Icon("\\Windows\\" + std::string(name)).pixel(16, 16), colour) << name;
     EXPECT_EQ(Icon("\\Windows\\missing.txt", 0x301).pixel(8, 8), kRed);
@@ -223,11 +226,6 @@ TEST_F(ShellIcons, BrowserIconComesFromTheDefaultBrowsersEntry) {
     AddThemeIcon("web-browser", kBlue);
     EXPECT_EQ(Icon("\\Windows\\iexplore.exe").pixel(16, 16), kGreen);
     EXPECT_EQ(Icon("\\windows\\IEXPLORE.EXE", 0x301).pixel(8, 8), kGreen);
-}
-
-TEST_F(ShellIcons, BrowserIconFallsBackToTheThemesWebBrowser) {
-    AddThemeIcon("web-browser", kBlue);
-    EXPECT_EQ(Icon("\\Windows\\iexplore.exe").pixel(16, 16), kBlue);
 }
 
 TEST_F(ShellIcons, EachCallGivesANewHandleAndADestroyedOneIsGone) {
