@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ranges>
 
 namespace {
 
@@ -34,19 +35,16 @@ protected:
     }
     void Clear() {
         m_wnd.reset();
-        for (int i = 0; i < m_list.m_List.GetCount(); ++i)
-            DestroyIcon(m_list.GetIcon(i).hIcon);
-        m_list.m_List.RemoveAll();
+        while (m_list.m_List.GetCount())
+            DestroyIcon(m_list.m_List.RemoveTail().hIcon);
         m_started.clear();
         m_parent.m_notices.clear();
     }
-    // Program i is "Program <i>" in the given group, its icon all ProgramColor(i).
+    // Program i is \Windows\program<i>.exe in the given group, its icon all ProgramColor(i).
     void Build(const std::vector<int>& groups, int bSkinBack = 1) {
         Clear();
-        for (int i = 0; i < static_cast<int>(groups.size()); ++i) {
-            EXEICONDATA data;
-            data.PK = i;
-            data.GroupPosition = groups[i];
+        for (int i = 0; i < std::ssize(groups); ++i) {
+            EXEICONDATA data{.PK = i, .GroupPosition = groups[i]};
             const std::string path = "\\Windows\\program" + std::to_string(i) + ".exe";
             std::copy(path.begin() + 9, path.end() - 4, data.IconName);
             std::copy(path.begin(), path.end(), data.IconPath);
@@ -54,10 +52,7 @@ protected:
             m_list.m_List.AddTail(data);
         }
         m_wnd = std::make_unique<IconList>(40, 7, bSkinBack);
-        m_wnd->SetListPtr(&m_list);
-        ASSERT_TRUE(
-            m_wnd->Create(nullptr, u"ICONINFO", WS_CHILD | WS_VISIBLE, kPlace, &m_parent, 3333));
-        m_wnd->MakeInitWnd(m_skin.dc, kPlace);
+        ASSERT_TRUE(Open(*m_wnd, &m_list, u"ICONINFO", kPlace, 3333));
     }
     COLORREF Shown(int x, int y) {
         Repaint(*m_wnd);
@@ -212,18 +207,15 @@ TEST_F(IconListTest, LabelsWiderThanTheRoomAreSplitInTwoLines) {
     for (int width : {76, 77}) {
         const CString label = labelOf(width);
         ASSERT_EQ(dc.GetTextExtent(label).cx, width);
-        EXEICONDATA data = m_list.GetIcon(0);
-        std::fill(std::begin(data.IconName), std::end(data.IconName), 0);
+        EXEICONDATA data{.hIcon = m_list.GetIcon(0).hIcon};
         std::copy(label.str().begin(), label.str().end(), data.IconName);
         dc.FillSolidRect(0, 40, 118, 40, RGB(255, 255, 255));
         m_wnd->DrawIconList(data, CPoint(0, 43), CRect(37, 40, 113, 46));
-        std::vector<int> lines;
+        std::vector<int> lines; // those with a dark pixel right of the icon
         for (int y = 40; y < 80; ++y)
-            for (int x = 37; x < 118; ++x)
-                if (Dark(dc.GetPixel(x, y))) {
-                    lines.push_back(y);
-                    break;
-                }
+            if (std::ranges::any_of(std::views::iota(37, 118),
+                                    [&](int x) { return Dark(dc.GetPixel(x, y)); }))
+                lines.push_back(y);
         ASSERT_FALSE(lines.empty());
         const int nLines = width > 76 ? 2 : 1;
         EXPECT_EQ(lines.back() - lines.front() + 1 > line, nLines == 2) << width;
@@ -231,12 +223,17 @@ TEST_F(IconListTest, LabelsWiderThanTheRoomAreSplitInTwoLines) {
     }
 }
 
-TEST_F(IconListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
+// Every file but the hidden ones is taken, named up to its first dot, and so is a read-only
+// folder; a start menu larger than the store fills it and ends the walk, the list holding what
+// the next start finds.
+TEST_F(IconListTest, MakeDefaultListWalksTheTreeNamesByTheFirstDotAndStopsWhenTheStoreIsFull) {
     const auto programs = Device() / "Windows" / "Start Menu" / "Programs";
     std::filesystem::create_directories(Device() / "Windows" / "Favorites");
     for (const char* file : {"Word.lnk", "Old.Notes.lnk", "Readme", ".hidden",
                              "Games/Solitaire.lnk", "Locked/Inside.lnk"})
-        testsupport::WriteFile(programs / file, "x");
+        WriteFile(programs / file, "x");
+    for (int i = 10; i < 70; ++i)
+        WriteFile(programs / "Zoo" / ("A" + std::to_string(i) + ".lnk"), "x");
     namespace fs = std::filesystem;
     fs::permissions(programs / "Locked", static_cast<fs::perms>(0555));
     ASSERT_EQ(m_list.InitReg(), 3333u);
@@ -245,47 +242,28 @@ TEST_F(IconListTest, MakeDefaultListWalksTheTreeAndNamesByTheFirstDot) {
     wnd.MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
     wnd.MakeDefaultList(u"\\Windows\\Nowhere\\*.*");
     fs::permissions(programs / "Locked", fs::perms::owner_all);
-    m_list.ExeIconListReload(); // what the store now holds
-    std::vector<std::u16string> found;
-    for (int i = 0; i < m_list.m_List.GetCount(); ++i) {
-        EXPECT_EQ(m_list.GetIcon(i).GroupPosition, 0);
-        found.push_back(std::u16string(m_list.GetIcon(i).IconName) + u"=" +
-                        m_list.GetIcon(i).IconPath);
-    }
-    std::sort(found.begin(), found.end());
-    const std::u16string root = u"\\Windows\\Start Menu\\Programs\\";
-    // A read-only folder is taken as a program; a name without a dot gives no label.
-    EXPECT_EQ(found, (std::vector<std::u16string>{u"=" + root + u"Locked", u"=" + root + u"Readme",
-                                                  u"Old=" + root + u"Old.Notes.lnk",
-                                                  u"Solitaire=" + root + u"Games\\Solitaire.lnk",
-                                                  u"Word=" + root + u"Word.lnk"}));
-}
-
-// A start menu larger than the store: the list holds what the store took, as the next start
-// finds it, and the walk ends there.
-TEST_F(IconListTest, MakeDefaultListStopsWhenTheStoreIsFull) {
-    const auto programs = Device() / "Windows" / "Start Menu" / "Programs";
-    std::filesystem::create_directories(Device() / "Windows" / "Favorites");
-    for (int i = 0; i < 30; ++i) {
-        testsupport::WriteFile(programs / ("A" + std::to_string(i) + ".lnk"), "x");
-        testsupport::WriteFile(programs / "More" / ("B" + std::to_string(i) + ".lnk"), "x");
-    }
-    ASSERT_EQ(m_list.InitReg(), 3333u);
-    IconList wnd;
-    wnd.SetListPtr(&m_list);
-    wnd.MakeDefaultList(u"\\Windows\\Start Menu\\Programs\\*.*");
-    auto shown = [&] {
-        std::vector<std::u16string> paths;
+    auto entries = [&] {
+        std::vector<std::u16string> found;
         for (int i = 0; i < m_list.m_List.GetCount(); ++i) {
-            EXPECT_EQ(m_list.GetIcon(i).PK, i);
-            paths.push_back(m_list.GetIcon(i).IconPath);
+            const EXEICONDATA entry = m_list.GetIcon(i);
+            EXPECT_EQ(std::pair(entry.PK, entry.GroupPosition), std::pair(i, 0));
+            found.push_back(std::u16string(entry.IconName) + u"=" + entry.IconPath);
         }
-        return paths;
+        return found;
     };
-    const std::vector<std::u16string> first = shown();
-    EXPECT_EQ(first.size(), 50u);
+    const std::vector<std::u16string> found = entries();
     m_list.ExeIconListReload();
-    EXPECT_EQ(shown(), first);
+    EXPECT_EQ(entries(), found) << "what the store holds";
+    const std::u16string root = u"\\Windows\\Start Menu\\Programs\\";
+    std::vector<std::u16string> expected{u"Solitaire=" + root + u"Games\\Solitaire.lnk",
+                                         u"=" + root + u"Locked", u"Old=" + root + u"Old.Notes.lnk",
+                                         u"=" + root + u"Readme", u"Word=" + root + u"Word.lnk"};
+    for (int i = 10; expected.size() < 50; ++i) {
+        const std::string name = "A" + std::to_string(i);
+        const std::u16string label(name.begin(), name.end());
+        expected.push_back(label + u"=" + root + u"Zoo\\" + label + u".lnk");
+    }
+    EXPECT_EQ(found, expected);
 }
 
 } // namespace

@@ -26,8 +26,7 @@ protected:
     // Entry i is \Windows\Prog<i>.exe with a 16 x 16 icon of its two colours.
     void Add(int nCount, bool bIcon = true) {
         for (int k = 0; k < nCount; ++k) {
-            QLICONDATA entry;
-            entry.PK = m_list.m_List.GetCount();
+            QLICONDATA entry{.PK = m_list.m_List.GetCount()};
             const std::string path = "\\Windows\\Prog" + std::to_string(entry.PK) + ".exe";
             std::copy(path.begin(), path.end(), entry.QLPath);
             if (bIcon)
@@ -35,20 +34,14 @@ protected:
             m_list.m_List.AddTail(entry);
         }
     }
-    // Drops the entries past the first n.
     void Keep(int n) {
         while (m_list.m_List.GetCount() > n)
             DestroyIcon(m_list.m_List.RemoveTail().hIcon);
     }
     bool Open(CRect place = kBar) {
         m_wnd.emplace();
-        m_wnd->SetListPtr(&m_list);
-        if (!m_wnd->Create(nullptr, u"QLWND", WS_CHILD | WS_VISIBLE, place, &m_parent, 5555))
-            return false;
-        m_wnd->MakeInitWnd(m_skin.dc, place);
-        return true;
+        return WindowTest::Open(*m_wnd, &m_list, u"QLWND", place, 5555);
     }
-    COLORREF Skin(int x, int y) { return SkinColor(x + kBar.left, y + kBar.top); }
     // The bar at rest: the skin, the icons of the first n entries drawn at their cells + (2, 2),
     // then the given fills.
     std::string CompareWithRest(int n, const std::vector<std::pair<RECT, COLORREF>>& fills = {}) {
@@ -89,13 +82,11 @@ TEST_F(QuickLaunch, OnlyAPressAndReleaseInOneOccupiedCellStarts) {
     Add(3);
     Add(1, false); // without an icon the skin shows, yet it starts
     ASSERT_TRUE(Open());
-    for (auto [press, release] : {std::pair(POINT{5, 5}, POINT{30, 5}),
-                                  {{30, 5}, {-40, 300}},
-                                  {{30, 30}, {30, 30}},
-                                  {{22, 5}, {22, 5}},
-                                  {{5, 22}, {5, 22}},
-                                  {{72, 5}, {72, 5}},
-                                  {{20, 20}, {20, 20}}}) {
+    // Released in another cell or off the bar, pressed on an empty cell or between cells.
+    const POINT misses[][2] = {{{5, 5}, {30, 5}},   {{30, 5}, {-40, 300}}, {{30, 30}, {30, 30}},
+                               {{22, 5}, {22, 5}},  {{5, 22}, {5, 22}},    {{72, 5}, {72, 5}},
+                               {{20, 20}, {20, 20}}};
+    for (auto [press, release] : misses) {
         Press(*m_wnd, press.x, press.y);
         EXPECT_EQ(GetCapture(), m_wnd->GetSafeHwnd()) << press.x << "," << press.y;
         Release(*m_wnd, release.x, release.y);

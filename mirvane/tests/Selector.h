@@ -62,12 +62,9 @@ protected:
     void AddGroups(int nCount, const std::vector<std::u16string>& names = {}) {
         m_groups.m_List.RemoveAll();
         for (int i = 0; i < nCount; ++i) {
-            const std::u16string name = i < static_cast<int>(names.size())
-                                            ? names[i]
-                                            : u"Group " + std::u16string(1, u'A' + i);
-            GROUPICONDATA group;
-            group.PK = 2 * i + 1;
-            group.IconCount = 10 + i;
+            const std::u16string name =
+                i < std::ssize(names) ? names[i] : u"Group " + std::u16string(1, u'A' + i);
+            GROUPICONDATA group{.PK = 2 * i + 1, .IconCount = 10 + i};
             std::copy_n(name.data(), std::min<std::size_t>(name.size(), 259), group.GroupName);
             m_groups.m_List.AddTail(group);
         }
@@ -75,11 +72,9 @@ protected:
     bool Open(int nBandHeight = 20, int nSlots = 5, int bSkinBack = 1, RECT place = kSelectorPlace,
               bool bList = true) {
         m_wnd.emplace(nBandHeight, nSlots, bSkinBack);
-        m_wnd->SetListPtr(bList ? &m_groups : nullptr);
-        if (!m_wnd->Create(nullptr, u"GROUPWND", WS_CHILD | WS_VISIBLE, place, &m_parent, 4444))
+        if (!WindowTest::Open(*m_wnd, bList ? &m_groups : nullptr, u"GROUPWND", place, 4444))
             return false;
         m_parent.m_hWatched = *m_wnd;
-        m_wnd->MakeInitWnd(m_skin.dc, CRect(place));
         Repaint(*m_wnd);
         return true;
     }

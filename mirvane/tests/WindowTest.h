@@ -1,17 +1,16 @@
 #pragma once
 
 #include <platform/CWnd.h>
-#include <platform/ShellExecute.h>
 
-#include <testsupport/DeviceFolder.h>
 #include <testsupport/Pixels.h>
+#include <testsupport/RecordedShell.h>
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 // What the windows' tests share: a main-view stand-in recording the windows' notices, a
-// patterned skin and the shell's start requests.
+// patterned skin, and the stylus and keys on a window.
 namespace mirvanetest {
 
 using namespace testsupport;
@@ -35,26 +34,23 @@ protected:
     }
 };
 
-// A device folder, the view with its skin, frame pacing off and the shell's starts recorded.
-class WindowTest : public testsupport::DeviceFolderTest {
+class WindowTest : public RecordedShellTest {
 protected:
     void SetUp() override {
-        DeviceFolderTest::SetUp();
-        platform::SetFramePacing(false);
-        platform::SetShellExecuteHook([this](const SHELLEXECUTEINFO& r) {
-            EXPECT_EQ(std::tuple(r.cbSize, r.fMask, r.nShow), std::tuple(60u, 0u, 5));
-            EXPECT_FALSE(r.hwnd || r.lpVerb || r.lpParameters || r.lpDirectory);
-            m_started.emplace_back(r.lpFile);
-            return TRUE;
-        });
+        RecordedShellTest::SetUp();
         ASSERT_TRUE(m_parent.Create(nullptr, u"Tovalo", 0, RECT{0, 0, 240, 294}, nullptr, 0));
         for (int y = 0; y < 294; ++y)
             for (int x = 0; x < 240; ++x)
                 m_skin.dc.SetPixel(x, y, SkinColor(x, y));
     }
-    void TearDown() override {
-        platform::SetShellExecuteHook(nullptr);
-        DeviceFolderTest::TearDown();
+    // A list window made on the view and laid over the skin, or false when it is refused.
+    template <class Wnd, class List>
+    bool Open(Wnd& wnd, List* pList, LPCWSTR lpszClass, RECT place, UINT nID) {
+        wnd.SetListPtr(pList);
+        if (!wnd.Create(nullptr, lpszClass, WS_CHILD | WS_VISIBLE, place, &m_parent, nID))
+            return false;
+        wnd.MakeInitWnd(m_skin.dc, CRect(place));
+        return true;
     }
     static void Repaint(CWnd& wnd) {
         wnd.Invalidate();
@@ -75,7 +71,6 @@ protected:
 
     ParentWnd m_parent;
     Surface m_skin{240, 294};
-    std::vector<std::u16string> m_started;
 };
 
 } // namespace mirvanetest

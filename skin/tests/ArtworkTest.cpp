@@ -133,10 +133,9 @@ TEST(Artwork, DefaultSkinIs240By294WithoutTheKeyAndReadsUnderBlackLabels) {
 }
 
 TEST(Artwork, TheBuildCopiesTheSkinFolderAndTheTrayIconsAreTransparentSquares) {
-    for (const char* name : {"ArrowUp.BMP", "ArrowDown.BMP", "NORVI_LOGO.GIF"}) {
-        EXPECT_FALSE(Read(kSkin / name).empty()) << name;
+    // The sources themselves are checked above, so an empty one cannot pass as its copy.
+    for (const char* name : {"ArrowUp.BMP", "ArrowDown.BMP", "NORVI_LOGO.GIF"})
         EXPECT_EQ(Read(kBuilt / name), Read(kSkin / name)) << name;
-    }
     for (auto [name, size] : {std::pair("Tovalo.png", 32), {"Tovalo16.png", 16}}) {
         const QImage icon(QString::fromStdString((kRes / name).string()));
         ASSERT_EQ(icon.size(), QSize(size, size)) << name;

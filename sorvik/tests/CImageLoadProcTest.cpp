@@ -2,10 +2,9 @@
 
 #include <platform/CWnd.h>
 #include <platform/Device.h>
-#include <platform/MessageBox.h>
 
-#include <testsupport/DeviceFolder.h>
 #include <testsupport/ImageFiles.h>
+#include <testsupport/RecordedShell.h>
 
 #include <gtest/gtest.h>
 
@@ -40,23 +39,11 @@ Units Pixels(const _SXBMP& bmp) {
 const std::string k2x2 = Bytes({0xFF, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0});
 const Units k2x2Pixels{0xF800, 0x07E0, 0x001F, 0x001F};
 
-class ImageTest : public testsupport::DeviceFolderTest {
+class ImageTest : public testsupport::RecordedShellTest {
 protected:
-    void SetUp() override {
-        DeviceFolderTest::SetUp();
-        platform::SetMessageBoxHook([this](const std::u16string& text) {
-            m_messages.push_back(text);
-            return IDOK;
-        });
-    }
     void TearDown() override {
-        platform::SetMessageBoxHook(nullptr);
         CImageLoadProc::ClearBitmap(&m_bmp);
-        DeviceFolderTest::TearDown();
-    }
-    std::u16string Put(const std::string& name, const std::string& content) {
-        testsupport::WriteFile(Device() / "Windows" / name, content);
-        return u"\\Windows\\" + std::u16string(name.begin(), name.end());
+        RecordedShellTest::TearDown();
     }
     DWORD Load(const std::string& content, int bUserFlag = 0, WORD wUserValue = 0) {
         return CImageLoadProc::LoadBitmapW(Put("file", content).c_str(), &m_bmp, bUserFlag,
@@ -65,7 +52,6 @@ protected:
 
     _SXBMP m_bmp{};
     CImageLoadProc m_proc;
-    std::vector<std::u16string> m_messages;
 };
 
 TEST_F(ImageTest, BitmapFilesLoadTopDownWithoutPaddingAndAFailedOpenKeepsTheRecord) {
@@ -86,11 +72,7 @@ TEST_F(ImageTest, BitmapFilesLoadTopDownWithoutPaddingAndAFailedOpenKeepsTheReco
         {"24 bits", MakeBmp(2, 2, 24, 16, k2x2), 16, 2, k2x2Pixels},
         {"24 bits, no image size", MakeBmp(2, 2, 24, 0, k2x2), 16, 2, k2x2Pixels},
         {"short file", shortFile, 16, 2, {0xF800, 0, 0x001F, 0x001F}},
-        {"8 bits at 1078, no image size",
-         MakeBmp(3, 2, 8, 0, rows8, 1078),
-         8,
-         3,
-         {1, 2, 3, 4, 5, 6}},
+        {"8 bits at 1078, no size", MakeBmp(3, 2, 8, 0, rows8, 1078), 8, 3, {1, 2, 3, 4, 5, 6}},
         {"16 bits", MakeBmp(1, 2, 16, 8, rows16), 16, 1, {0x1234, 0xABCD}},
         {"24 bits, padding over 255", MakeBmp(1, 2, 24, 518, rows259), 16, 1, {0xF800, 0x001F}},
         {"PF 8", MakePF(3, 2, 8, Bytes({1, 2, 3, 4, 5, 6})), 8, 3, {1, 2, 3, 4, 5, 6}},
@@ -99,15 +81,13 @@ TEST_F(ImageTest, BitmapFilesLoadTopDownWithoutPaddingAndAFailedOpenKeepsTheReco
     // The user value is kept only with a non-zero flag.
     for (const Row& row : table) {
         const int flag = static_cast<int>(&row - table) - 1;
-        ASSERT_EQ(Load(row.file, flag, 77), SX_SUCCESS) << row.what;
-        EXPECT_EQ(Pixels(m_bmp), row.pixels) << row.what;
-        EXPECT_EQ(std::tuple(m_bmp.wBitCount, m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.bLoaded),
-                  std::tuple(row.nBits, row.nWidth, 2, 1))
-            << row.what;
-        EXPECT_EQ(m_bmp.dwSize, row.pixels.size() * row.nBits / 8) << row.what;
-        EXPECT_EQ(std::pair(m_bmp.bUserFlag, m_bmp.wUserValue),
-                  std::pair(flag, static_cast<WORD>(flag ? 77 : 0)))
-            << row.what;
+        SCOPED_TRACE(row.what);
+        ASSERT_EQ(Load(row.file, flag, 77), SX_SUCCESS);
+        EXPECT_EQ(Pixels(m_bmp), row.pixels);
+        EXPECT_EQ(std::tuple(m_bmp.wBitCount, m_bmp.dwWidth, m_bmp.dwHeight, m_bmp.bLoaded,
+                             m_bmp.dwSize, m_bmp.bUserFlag, m_bmp.wUserValue),
+                  std::tuple(row.nBits, row.nWidth, 2, 1, row.pixels.size() * row.nBits / 8, flag,
+                             flag ? 77 : 0));
     }
     // A failed open keeps the record.
     const BYTE* data = m_bmp.pData;
@@ -222,7 +202,6 @@ TEST_F(ImageTest, PalettesHoldTheirColoursInFileOrder) {
 }
 
 TEST_F(ImageTest, TheDecoderLoadsIntoASurfaceOrARecordAndTellsWhatItCannotRead) {
-    platform::SetFramePacing(false);
     // Decoding itself is the platform decoder's; here a bitmap file goes through it.
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
