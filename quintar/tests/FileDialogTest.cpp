@@ -108,14 +108,12 @@ TEST_F(ProgramDialog, ADesktopEntryIsTitledInTheUsersLanguage) {
     unsetenv("LC_ALL");
     unsetenv("LC_MESSAGES");
     setenv("LANG", "de_DE.UTF-8", 1);
-    const INT_PTR answer = RunDialog(
-        m_dialog,
-        [&](DialogDriver& d) {
-            OpenPath(d, u"\\Windows\\Apps");
-            d.Select(IDC_FILELIST, RowOf(d, u"tool.desktop"));
-            EXPECT_EQ(d.Text(IDC_FILENAME), u"tool.desktop");
-        },
-        IDOK);
+    auto choose = [](DialogDriver& d) {
+        OpenPath(d, u"\\Windows\\Apps");
+        d.Select(IDC_FILELIST, RowOf(d, u"tool.desktop"));
+        EXPECT_EQ(d.Text(IDC_FILENAME), u"tool.desktop");
+    };
+    const INT_PTR answer = RunDialog(m_dialog, choose, IDOK);
     saved.empty() ? unsetenv("LANG") : setenv("LANG", saved.c_str(), 1);
     EXPECT_EQ(answer, IDOK);
     EXPECT_EQ(m_dialog.GetFileTitle(), CString(u"Werkzeug"));
@@ -129,16 +127,16 @@ TEST_F(ProgramDialog, WhatIsNoFileIsRefusedAndTheDialogStaysOpen) {
         [](DialogDriver& d) { d.Select(IDC_FILELIST, 0); },                    // ".."
         [](DialogDriver& d) { OpenPath(d, u"\\Windows\\Apps\\notes"); }, // no "." and no program
     };
-    for (const Step& step : steps) {
-        CPXFileDialog dialog;
-        EXPECT_EQ(RunDialog(dialog,
-                            [&](DialogDriver& d) {
-                                step(d);
-                                d.Press(IDOK);
-                                EXPECT_NE(FindWindowW(nullptr, u"Dialog"), nullptr);
-                            }),
-                  IDCANCEL);
-    }
+    // Each after the other in one run: a refused choice leaves the dialog as it was.
+    auto refused = [&](DialogDriver& d) {
+        for (const Step& step : steps) {
+            SCOPED_TRACE(&step - steps);
+            step(d);
+            d.Press(IDOK);
+            EXPECT_NE(FindWindowW(nullptr, u"Dialog"), nullptr);
+        }
+    };
+    EXPECT_EQ(RunDialog(m_dialog, refused), IDCANCEL);
 }
 
 TEST_F(ProgramDialog, AnEntryGoneSinceTheListingRefreshesTheFolder) {

@@ -3,17 +3,13 @@
 #include "CTovaloApp.h"
 #include "Resources.h"
 
-#include <platform/Gdi.h>
-#include <platform/MessageBox.h>
-#include <platform/ShellExecute.h>
-#include <testsupport/DeviceFolder.h>
 #include <testsupport/DialogDriver.h>
 #include <testsupport/Pixels.h>
+#include <testsupport/RecordedShell.h>
 #include <testsupport/StartMenu.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,27 +20,16 @@ using Texts = std::vector<std::u16string>;
 
 // A launcher started on a fresh device folder, with message boxes, starts and modal runs
 // recorded instead of shown.
-class LauncherTest : public testsupport::DeviceFolderTest {
+class LauncherTest : public testsupport::RecordedShellTest {
 protected:
     void SetUp() override {
-        DeviceFolderTest::SetUp();
+        RecordedShellTest::SetUp();
         testsupport::MakeStartMenu(Device());
-        platform::SetFramePacing(false);
-        platform::SetMessageBoxHook([this](const std::u16string& text) {
-            m_messages.push_back(text);
-            return IDOK;
-        });
-        platform::SetShellExecuteHook([this](const SHELLEXECUTEINFO& request) {
-            m_started.emplace_back(request.lpFile);
-            return TRUE;
-        });
     }
     void TearDown() override {
         if (m_app)
             Exit();
-        platform::SetShellExecuteHook(nullptr);
-        platform::SetMessageBoxHook(nullptr);
-        DeviceFolderTest::TearDown();
+        RecordedShellTest::TearDown();
     }
 
     // Groups after "etc.", programs in "etc." unless given a group's slot, and quick-launch
@@ -87,24 +72,20 @@ protected:
         wnd->UpdateWindow();
         return testsupport::At(*wnd, x, y);
     }
-    // A file of the device's Windows folder, by its device path.
-    std::u16string Put(const std::string& name, const std::string& content) {
-        testsupport::WriteFile(Device() / "Windows" / name, content);
-        return u"\\Windows\\" + std::u16string(name.begin(), name.end());
-    }
-    Texts ProgramNames() {
+    // The names of a list's records, in their order.
+    template <class List, class Name> static Texts Names(List& list, Name name) {
         Texts names;
-        for (int i = 0; i < View().m_ExeList.m_List.GetCount(); ++i)
-            names.emplace_back(View().m_ExeList.GetIcon(i).IconName);
+        for (int i = 0; i < list.m_List.GetCount(); ++i)
+            names.emplace_back(list.GetIcon(i).*name);
         return names;
     }
+    Texts ProgramNames() { return Names(View().m_ExeList, &EXEICONDATA::IconName); }
+    Texts GroupNames() { return Names(View().m_GroupList, &GROUPICONDATA::GroupName); }
 
     CTovaloView& View() { return *m_app->GetView(); }
     CMainFrame& Frame() { return *m_app->GetFrame(); }
 
     std::unique_ptr<CTovaloApp> m_app;
-    Texts m_messages;
-    Texts m_started;
     // Modal runs take the steps given them in line; without one left, they are cancelled.
     testsupport::ModalScript m_modals;
 };

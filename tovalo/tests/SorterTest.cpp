@@ -9,16 +9,14 @@ namespace {
 
 using Pairs = std::vector<std::pair<int, int>>;
 
-// Programs as (slot, group) pairs and groups as (slot, program count) pairs, in list order,
-// and the programs' order after sorting.
-struct SortCase {
-    CProgramSorter::Mode mode;
-    Pairs programs, groups, sorted;
-};
-
 TEST(SorterTest, OrdersTheListAndLeavesItsCursorAndCount) {
     using enum CProgramSorter::Mode;
-    const SortCase cases[] = {
+    // Programs as (slot, group) pairs and groups as (slot, program count) pairs, in list
+    // order, and the programs' order after sorting.
+    const struct {
+        CProgramSorter::Mode mode;
+        Pairs programs, groups, sorted;
+    } cases[] = {
         {BySlot, {{4, 0}, {1, 3}, {7, 1}, {0, 3}}, {}, {{0, 3}, {1, 3}, {4, 0}, {7, 1}}},
         // Groups in their order, each run by slot.
         {ByGroup,
@@ -28,22 +26,14 @@ TEST(SorterTest, OrdersTheListAndLeavesItsCursorAndCount) {
         // The last run takes the remaining records, whatever its count says.
         {ByGroup, {{5, 0}, {4, 2}, {3, 2}}, {{0, 1}, {2, 40}}, {{5, 0}, {3, 2}, {4, 2}}},
     };
-    for (const SortCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         CGetExeIconInfo programs;
         CGetGroupIconInfo groups;
-        for (auto [pk, group] : c.programs) {
-            EXEICONDATA data;
-            data.PK = pk;
-            data.GroupPosition = group;
-            programs.m_List.AddTail(data);
-        }
-        for (auto [pk, count] : c.groups) {
-            GROUPICONDATA data;
-            data.PK = pk;
-            data.IconCount = count;
-            groups.m_List.AddTail(data);
-        }
+        for (auto [pk, group] : c.programs)
+            programs.m_List.AddTail({.PK = pk, .GroupPosition = group});
+        for (auto [pk, count] : c.groups)
+            groups.m_List.AddTail({.PK = pk, .IconCount = count});
         groups.m_RegData.m_nGroupCount = static_cast<int>(c.groups.size());
         programs.GetAtNext(1);
         CProgramSorter sorter;
