@@ -125,8 +125,10 @@ TEST_F(ProgramDialog, WhatIsNoFileIsRefusedAndTheDialogStaysOpen) {
         [](DialogDriver&) {},                                                  // nothing tapped
         [](DialogDriver& d) { d.Select(IDC_FILELIST, RowOf(d, u"Windows")); }, // a folder
         [](DialogDriver& d) { d.Select(IDC_FILELIST, 0); },                    // ".."
-        [](DialogDriver& d) { OpenPath(d, u"\\Windows\\Apps\\notes"); }, // no "." and no program
+        [](DialogDriver& d) { OpenPath(d, u"\\Windows\\Apps\\notes"); },    // no "." and no program
+        [](DialogDriver& d) { d.Select(IDC_FILELIST, RowOf(d, u"v1.2")); }, // a folder with a "."
     };
+    fs::create_directories(m_apps / "v1.2");
     // Each after the other in one run: a refused choice leaves the dialog as it was.
     auto refused = [&](DialogDriver& d) {
         for (const Step& step : steps) {
