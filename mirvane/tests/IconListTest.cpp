@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <ranges>
 
 namespace {
 
@@ -213,9 +212,11 @@ TEST_F(IconListTest, LabelsWiderThanTheRoomAreSplitInTwoLines) {
         m_wnd->DrawIconList(data, CPoint(0, 43), CRect(37, 40, 113, 46));
         std::vector<int> lines; // those with a dark pixel right of the icon
         for (int y = 40; y < 80; ++y)
-            if (std::ranges::any_of(std::views::iota(37, 118),
-                                    [&](int x) { return Dark(dc.GetPixel(x, y)); }))
-                lines.push_back(y);
+            for (int x = 37; x < 118; ++x)
+                if (Dark(dc.GetPixel(x, y))) {
+                    lines.push_back(y);
+                    break;
+                }
         ASSERT_FALSE(lines.empty());
         const int nLines = width > 76 ? 2 : 1;
         EXPECT_EQ(lines.back() - lines.front() + 1 > line, nLines == 2) << width;
