@@ -16,8 +16,9 @@ class Settings : public LauncherTest {
 protected:
     // Opens the sheet: the step does what a person does on it, each file dialog it opens
     // double taps down to the next path given, and the sheet ends with the button given.
-    void RunSheet(int button, const Texts& chosen, const std::function<void(DialogDriver&)>& step) {
-        m_modals.Then([&](DialogDriver& sheet) {
+    // The steps are kept by value: a sheet that fails to open leaves them queued for a later run.
+    void RunSheet(int button, const Texts& chosen, std::function<void(DialogDriver&)> step) {
+        m_modals.Then([button, step = std::move(step)](DialogDriver& sheet) {
             step(sheet);
             return button;
         });
