@@ -158,16 +158,14 @@ TEST_F(Sheets, StartPageIsTheOneAskedForWithinRange) {
 }
 
 TEST_F(Sheets, ASheetDestroyedDuringItsRunOrWithNobodyToAnswerEnds) {
-    {
-        testsupport::ModalScript destroying;
-        destroying.Then([](DialogDriver& d) {
-            d.Window()->DestroyWindow();
-            return IDOK;
-        });
-        EXPECT_EQ(m_sheet.DoModal(), IDOK);
-    }
+    m_script.Then([](DialogDriver& d) {
+        d.Window()->DestroyWindow();
+        return IDOK;
+    });
+    EXPECT_EQ(m_sheet.DoModal(), IDOK);
     EXPECT_EQ(g_log, (Records{Heard("first", kInit)})) << "pages already gone hear nothing";
     EXPECT_EQ(m_sheet.GetSafeHwnd(), nullptr);
+    platform::SetModalHook({});
     EXPECT_EQ(m_sheet.DoModal(), IDCANCEL) << "without a display or a hook nobody can answer";
 }
 
